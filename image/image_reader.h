@@ -1,0 +1,105 @@
+// Reads a program image: header, library table, section chain, the code
+// section's routine directory, and applies the code relocations in place.
+//
+// Every function checks every offset, size and count against the bytes that
+// remain and throws qx::FormatError naming the field and the offset; none
+// reads outside the span it is given.
+#pragma once
+
+#include "image/format_error.h"
+#include "runtime/abi/qx_abi.h"
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qx::image {
+
+inline constexpr std::uint32_t kNoData = 0xFFFFFFFF;
+inline constexpr std::uint32_t kEndOfChain = 0xFFFFFFFF;
+
+// One entry of the library table; fields as stored (GBK texts).
+struct LibraryEntry {
+  std::string name;
+  std::string identifier; // 32 hexadecimal digits
+  std::string major;
+  std::string minor;
+  std::string description;
+};
+
+struct SectionInfo {
+  std::string name;
+  std::uint32_t header_offset = 0; // from the image start
+  std::uint32_t next_offset = kEndOfChain;
+  std::uint32_t flags = 0;
+  std::uint32_t data_size = 0;
+  std::uint32_t data_size_copy = 0;
+  std::uint32_t data_offset = kNoData;    // from the image start
+  std::vector<std::uint32_t> relocations; // (code offset * 8) + kind
+};
+
+// The @reloc1 section's four tables of code positions; the counts are
+// authoritative (the last entry may lie in the 4 bytes behind the declared
+// data size).
+struct IdentifierTables {
+  std::array<std::vector<std::uint32_t>, 4> tables;
+};
+
+struct ImageInfo {
+  std::uint32_t first_section = 0;
+  std::uint32_t stored_28 = 0;
+  std::uint32_t stored_2c = 0;
+  std::uint32_t stored_34 = 0;
+  std::uint32_t entry_offset = 0;                 // from the image start
+  std::array<std::uint32_t, 5> section_headers{}; // const form help code var
+  std::uint32_t library_table_end = 0;
+  std::vector<LibraryEntry> libraries;
+  std::vector<SectionInfo> sections; // in chain order
+  IdentifierTables identifier_tables;
+
+  // The section named `name`, or null.
+  const SectionInfo *find(std::string_view name) const;
+};
+
+// Reads everything but the code directory. `bytes` is the whole image (an
+// image carried in an executable's data may be followed by zero padding).
+ImageInfo read_image(std::span<const std::uint8_t> bytes);
+
+// The data of a section as a span into `bytes`; empty for a section without
+// data.
+std::span<const std::uint8_t> section_data(std::span<const std::uint8_t> bytes,
+                                           const SectionInfo &section);
+
+// One routine of the code section's directory.
+struct DirectoryRoutine {
+  std::uint32_t code_offset = 0; // offset of its entry within the code data
+  std::uint32_t kind = 0;        // QxRoutineKind
+  std::uint32_t arg_words = 0;
+  std::string name;
+};
+
+struct CodeDirectory {
+  std::vector<DirectoryRoutine> routines;
+  std::uint32_t link_offset = 0; // of the QxLinkBlock within the code data
+};
+
+CodeDirectory read_code_directory(std::span<const std::uint8_t> code_data);
+
+// Base addresses that the relocation kinds add.
+struct RelocationBases {
+  std::uint64_t service_table = 0; // kind 0
+  std::uint64_t const_data = 0;    // kind 1
+  std::uint64_t code_data = 0;     // kind 3
+};
+
+// Adds the base of each entry's kind to the 64-bit little-endian operand at
+// its code offset. Checks every entry (operand inside the data, known kind)
+// before patching anything, so a bad table leaves the data unchanged.
+void apply_code_relocations(std::span<std::uint8_t> code_data,
+                            std::span<const std::uint32_t> entries,
+                            const RelocationBases &bases);
+
+} // namespace qx::image
