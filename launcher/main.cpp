@@ -1,0 +1,101 @@
+// The quadrix executable's own code: finds and loads the core runtime, asks
+// it for its start routine and hands over the embedded program image.
+#include "launcher/program_image.h"
+#include "platform/library.h"
+#include "platform/message.h"
+#include "platform/registry.h"
+#include "runtime/abi/qx_abi.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace {
+
+constexpr const char *kRuntimeBesideName = "basert.rtp";
+constexpr const char *kRuntimeInstalledName = "basert.rtl";
+constexpr const char *kInstallKey = "Software\\Tenvale\\Quill\\Install";
+constexpr const char *kInstallPathValue = "Path";
+constexpr const char *kErrorText =
+    "Not found the kernel library or the kernel library is invalid!";
+constexpr const char *kErrorCaption = "Error";
+constexpr int kFailureExitCode = -1;
+
+using qx::platform::Library;
+
+// The executable's directory, ending in a separator; "" when the system
+// cannot name the executable.
+std::string executable_directory() {
+  std::optional<std::filesystem::path> path = qx::platform::executable_path();
+  if (!path)
+    return {};
+  std::string text = path->string();
+  std::size_t separator = text.find_last_of('/');
+  if (separator == std::string::npos)
+    return {};
+  text.resize(separator + 1);
+  return text;
+}
+
+bool ends_with_separator(const std::string &directory) {
+  return !directory.empty() &&
+         (directory.back() == '/' || directory.back() == '\\');
+}
+
+// The installed runtime's directory from the registry, ending in '/'.
+std::optional<std::string> installed_directory() {
+  auto key = qx::platform::RegistryKey::open(
+      qx::platform::RegistryHive::CurrentUser, kInstallKey);
+  if (!key)
+    return std::nullopt;
+  std::optional<std::string> value = key->query_value(kInstallPathValue);
+  if (!value)
+    return std::nullopt;
+  // The value is read as text: it ends at its first zero byte, if any.
+  std::string directory = value->substr(0, value->find('\0'));
+  // A trailing backslash is a separator too; here it must be a slash.
+  if (ends_with_separator(directory))
+    directory.back() = '/';
+  else
+    directory += '/';
+  return directory;
+}
+
+// The runtime beside the executable, else the installed one.
+Library load_runtime() {
+  Library beside = Library::load(executable_directory() + kRuntimeBesideName);
+  if (beside)
+    return beside;
+  std::optional<std::string> directory = installed_directory();
+  if (!directory)
+    return {};
+  return Library::load(*directory + kRuntimeInstalledName);
+}
+
+int fail() {
+  qx::platform::show_error_message(kErrorText, kErrorCaption);
+  return kFailureExitCode;
+}
+
+} // namespace
+
+int main() {
+  Library runtime = load_runtime();
+  if (!runtime)
+    return fail();
+  auto get_new_sock = runtime.symbol<QxGetNewSockFn>(QX_GET_NEW_SOCK_NAME);
+  if (get_new_sock == nullptr) {
+    runtime.release();
+    return fail();
+  }
+  QxStartFn start = get_new_sock(QX_GET_NEW_SOCK_START);
+  if (start == nullptr) {
+    runtime.release();
+    return fail();
+  }
+  // The runtime stays loaded until the process ends: whatever it registered
+  // to run at exit must still be there.
+  runtime.detach();
+  start(qx_program_image);
+  return 0;
+}

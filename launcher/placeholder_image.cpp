@@ -1,0 +1,8 @@
+// A stand-in program image for builds without the generated one: the "WJ"
+// signature followed by zeros, in writable data.
+#include "launcher/program_image.h"
+
+extern "C" {
+unsigned char qx_program_image[4096] = {'W', 'J', 0, 0};
+const uint32_t qx_program_image_size = sizeof qx_program_image;
+}

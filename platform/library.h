@@ -1,0 +1,87 @@
+// Loading shared libraries and finding the files that belong to a module.
+#ifndef QUADRIX_PLATFORM_LIBRARY_H
+#define QUADRIX_PLATFORM_LIBRARY_H
+
+#include <filesystem>
+#include <optional>
+
+namespace qx::platform {
+
+/// An opaque handle of a loaded library; null means "not loaded".
+using LibraryHandle = void *;
+
+/// The full path of the running executable, or nullopt when the system
+/// cannot tell. Any length works.
+std::optional<std::filesystem::path> executable_path();
+
+/// The directory of the module (executable or shared library) that contains
+/// `address`, for finding files shipped beside it. Pass the address of a
+/// function or object defined in the module you ask about. nullopt when no
+/// loaded module contains the address.
+std::optional<std::filesystem::path> module_directory(const void *address);
+
+/// Loads the library file at `path` with all its symbols resolved at once.
+/// A relative path is taken relative to the working directory; the system's
+/// library search path is never consulted. Returns null when the file is
+/// missing or is not a loadable library.
+LibraryHandle load_library(const std::filesystem::path &path);
+
+/// The address of the exported symbol `name`, or null when the library has
+/// no such export (or `library` is null).
+void *find_symbol(LibraryHandle library, const char *name);
+
+/// Releases a library loaded by load_library; null is ignored.
+void release_library(LibraryHandle library);
+
+/// Owns one loaded library and releases it when it goes out of scope.
+class Library {
+public:
+  Library() = default;
+  explicit Library(LibraryHandle handle) : m_handle(handle) {}
+  Library(const Library &) = delete;
+  Library &operator=(const Library &) = delete;
+  Library(Library &&other) noexcept : m_handle(other.detach()) {}
+  Library &operator=(Library &&other) noexcept {
+    if (this != &other) {
+      release();
+      m_handle = other.detach();
+    }
+    return *this;
+  }
+  ~Library() { release(); }
+
+  /// Loads `path` as load_library does; an empty Library on failure.
+  static Library load(const std::filesystem::path &path) {
+    return Library(load_library(path));
+  }
+
+  bool loaded() const { return m_handle != nullptr; }
+  explicit operator bool() const { return loaded(); }
+  LibraryHandle handle() const { return m_handle; }
+
+  /// The export `name` converted to the function or object pointer type
+  /// `T`, or null when it is missing.
+  template <typename T> T symbol(const char *name) const {
+    return reinterpret_cast<T>(find_symbol(m_handle, name));
+  }
+
+  /// Releases the library now; the Library is empty afterwards.
+  void release() {
+    release_library(m_handle);
+    m_handle = nullptr;
+  }
+
+  /// Gives up ownership: the library stays loaded until the process ends.
+  LibraryHandle detach() {
+    LibraryHandle handle = m_handle;
+    m_handle = nullptr;
+    return handle;
+  }
+
+private:
+  LibraryHandle m_handle = nullptr;
+};
+
+} // namespace qx::platform
+
+#endif // QUADRIX_PLATFORM_LIBRARY_H

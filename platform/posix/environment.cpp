@@ -1,0 +1,37 @@
+// Environment variables on POSIX, with the bundled stand-in for SystemRoot.
+#include "platform/environment.h"
+
+#include "platform/library.h"
+
+#include <cstdlib>
+#include <string>
+
+namespace qx::platform {
+
+std::string environment_variable(std::string_view name,
+                                 const std::filesystem::path &system_root) {
+  std::string key(name);
+  if (const char *value = std::getenv(key.c_str()))
+    return value;
+  if (name == kSystemRootVariable)
+    return system_root.string();
+  return {};
+}
+
+std::string environment_variable(std::string_view name) {
+  if (name != kSystemRootVariable)
+    return environment_variable(name, {});
+  return environment_variable(name, bundled_system_root());
+}
+
+std::filesystem::path bundled_system_root() {
+  // This object lies in whichever module linked the platform layer: the
+  // runtime library, or the executable itself.
+  static const char marker = 0;
+  auto directory = module_directory(&marker);
+  if (!directory)
+    return {};
+  return *directory / kSystemRootDirectoryName;
+}
+
+} // namespace qx::platform
