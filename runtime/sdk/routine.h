@@ -9,5 +9,4 @@
 // and repeat it on the definition.
 #pragma once
 
-#define QX_IMAGE_ROUTINE                                                       \
-  extern "C" __attribute__((visibility("default"), used))
+#define QX_IMAGE_ROUTINE extern "C" __attribute__((visibility("default"), used))

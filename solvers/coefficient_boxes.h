@@ -1,0 +1,23 @@
+// Reading coefficients from the edit boxes of an equation page.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+namespace qx::solvers {
+
+// True when every box holds text. Reads the boxes in the given order and
+// stops at the first empty one; blanks count as text.
+bool boxes_filled(std::span<const std::uint32_t> boxes);
+
+// Reads each box again, converts its text with text_to_number and truncates
+// it to a coefficient, storing them in `coefficients` in box order. Returns
+// false, with `coefficients` unspecified, when a value lies outside the
+// signed 32-bit range.
+bool read_coefficients(std::span<const std::uint32_t> boxes,
+                       std::span<std::int32_t> coefficients);
+
+// Shows the const section's text at `message` in an information box.
+void show_message(std::uint32_t message);
+
+} // namespace qx::solvers
