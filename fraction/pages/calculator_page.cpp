@@ -1,0 +1,124 @@
+// Page 分数运算1: the two calculators, reduction with its conversion link,
+// and the common denominator.
+#include "fraction/fraction.h"
+#include "fraction/pages/handlers.h"
+#include "image/const_pool.h"
+#include "runtime/abi/qx_abi.h"
+#include "runtime/sdk/sdk.h"
+#include "window/control_ids.h"
+
+#include <cstdint>
+
+namespace {
+
+using namespace qx;
+using fraction::Fraction;
+
+// An operand of the stacked calculator, as typed: neither reduced nor
+// sign-normalized. A box whose number lies outside the field range makes
+// the operand invalid.
+Fraction read_stacked_operand(std::uint32_t numerator_box,
+                              std::uint32_t denominator_box) {
+  const sdk::Text numerator_text = sdk::read_text(numerator_box);
+  const sdk::Text denominator_text = sdk::read_text(denominator_box);
+  const auto numerator = fraction::read_whole_number(numerator_text.c_str());
+  const auto denominator =
+      fraction::read_whole_number(denominator_text.c_str());
+  if (!numerator || !denominator)
+    return fraction::kInvalidFraction;
+  return {*numerator, *denominator};
+}
+
+// An operand typed as a fraction, a whole number or a mixed number.
+Fraction read_text_operand(std::uint32_t box) {
+  const sdk::Text text = sdk::read_text(box);
+  return fraction::text_to_fraction(text.c_str());
+}
+
+// The operator code: the value of the combo box's selected item.
+std::int32_t read_operator(std::uint32_t combo_box) {
+  return sdk::get_item_value(combo_box, QX_UNIT_COMBO_BOX,
+                             sdk::read_selection(combo_box));
+}
+
+void write_fraction(std::uint32_t box, Fraction f, bool reduce = true) {
+  const sdk::Text text = fraction::format_fraction(f, reduce);
+  sdk::write_text(box, text.c_str());
+}
+
+void write_integer(std::uint32_t box, std::int32_t value) {
+  const sdk::Text text = sdk::to_text(value);
+  sdk::write_text(box, text.c_str());
+}
+
+bool contains_slash(const char *text) {
+  return sdk::find_text(text, sdk::const_text(image::konst::kSlash)) > 0;
+}
+
+// The two link labels sharing one place: after a mixed reduction the
+// conversion link shows, otherwise the random test link.
+void offer_conversion_link() {
+  sdk::write_visible(ctl::转换到假分数, true);
+  sdk::write_visible(ctl::随机1, false);
+  sdk::write_disabled(ctl::转换到假分数, false);
+}
+
+void restore_random_link() {
+  sdk::write_visible(ctl::转换到假分数, false);
+  sdk::write_visible(ctl::随机1, true);
+  sdk::write_disabled(ctl::转换到假分数, true);
+}
+
+} // namespace
+
+QX_IMAGE_ROUTINE void OnFractionCalc() {
+  const Fraction a = read_stacked_operand(ctl::分子1, ctl::分母1);
+  const Fraction b = read_stacked_operand(ctl::分子2, ctl::分母2);
+  const Fraction r =
+      fraction::fraction_arith(a, read_operator(ctl::组合框1), b);
+  if (r == fraction::kInvalidFraction)
+    return;
+  write_integer(ctl::分子3, r.numerator);
+  write_integer(ctl::分母3, r.denominator);
+}
+
+QX_IMAGE_ROUTINE void OnFractionCalcText() {
+  const Fraction a = read_text_operand(ctl::编辑框4);
+  const Fraction b = read_text_operand(ctl::编辑框5);
+  const Fraction r =
+      fraction::fraction_arith(a, read_operator(ctl::组合框2), b);
+  write_fraction(ctl::编辑框12, r);
+}
+
+QX_IMAGE_ROUTINE void OnReduce() {
+  const sdk::Text text = sdk::read_text(ctl::编辑框6);
+  if (fraction::has_mixed_form(text.c_str())) {
+    const Fraction improper = fraction::reduce_fraction(
+        fraction::mixed_to_fraction(fraction::parse_mixed(text.c_str())));
+    const sdk::Text mixed =
+        fraction::format_mixed(fraction::fraction_to_mixed(improper));
+    sdk::write_text(ctl::编辑框7, mixed.c_str());
+    offer_conversion_link();
+    return;
+  }
+  if (!contains_slash(text.c_str()))
+    return;
+  write_fraction(ctl::编辑框7, fraction::reduce_fraction(
+                                   fraction::parse_fraction(text.c_str())));
+}
+
+QX_IMAGE_ROUTINE void OnMixedToImproper(std::int32_t, std::int32_t,
+                                        std::int32_t) {
+  const sdk::Text text = sdk::read_text(ctl::编辑框6);
+  write_fraction(ctl::编辑框7, fraction::mixed_to_fraction(
+                                   fraction::parse_mixed(text.c_str())));
+  restore_random_link();
+}
+
+QX_IMAGE_ROUTINE void OnCommonDenominator() {
+  const Fraction a = read_text_operand(ctl::编辑框8);
+  const Fraction b = read_text_operand(ctl::编辑框9);
+  const auto [first, second] = fraction::common_denominator(a, b);
+  write_fraction(ctl::编辑框10, first, false);
+  write_fraction(ctl::编辑框11, second, false);
+}
