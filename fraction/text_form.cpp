@@ -1,0 +1,111 @@
+// Reading and writing fractions and mixed numbers as text, through the
+// runtime's text commands.
+#include "fraction/fraction.h"
+#include "fraction/text_scan.h"
+#include "image/const_pool.h"
+
+#include <limits>
+#include <string>
+
+namespace qx::fraction {
+
+namespace konst = image::konst;
+
+namespace {
+
+// A piece of a split text as a zero-terminated copy for the runtime.
+std::string piece_of(const sdk::TextArray &pieces, std::int32_t index) {
+  return std::string(pieces.at(index));
+}
+
+} // namespace
+
+std::optional<std::int32_t> read_whole_number(const char *text) {
+  std::int32_t value = sdk::to_integer(text);
+  // The runtime clamps: -2147483648 is either itself or a clamped reading,
+  // and lies outside the field range in both cases.
+  if (value == std::numeric_limits<std::int32_t>::min())
+    return std::nullopt;
+  LeadingNumber number =
+      find_leading_number(text ? std::string_view(text) : std::string_view());
+  if (exceeds_field_limit(number))
+    return std::nullopt;
+  // 2147483647 may also be a clamped reading of a larger number.
+  if (value == kFieldLimit && !equals_field_limit(number))
+    return std::nullopt;
+  return value;
+}
+
+Fraction parse_fraction(const char *text) {
+  sdk::Text compact = sdk::remove_blanks(text);
+  sdk::TextArray pieces =
+      sdk::split_text(compact.c_str(), sdk::const_text(konst::kSlash));
+  if (pieces.size() != 2) {
+    // A whole number, read from the text as typed, blanks included.
+    std::optional<std::int32_t> whole = read_whole_number(text);
+    if (!whole)
+      return kInvalidFraction;
+    return {*whole, 1};
+  }
+  std::optional<std::int32_t> numerator =
+      read_whole_number(piece_of(pieces, 1).c_str());
+  std::optional<std::int32_t> denominator =
+      read_whole_number(piece_of(pieces, 2).c_str());
+  if (!numerator || !denominator)
+    return kInvalidFraction;
+  return normalize_fraction_sign(reduce_fraction({*numerator, *denominator}));
+}
+
+MixedNumber parse_mixed(const char *text) {
+  sdk::Text compact = sdk::remove_blanks(text);
+  sdk::TextArray pieces =
+      sdk::split_text(compact.c_str(), sdk::const_text(konst::kAmpersand));
+  if (pieces.size() != 2)
+    return kInvalidMixed;
+  std::optional<std::int32_t> whole =
+      read_whole_number(piece_of(pieces, 1).c_str());
+  if (!whole)
+    return kInvalidMixed;
+  // The fraction part may itself be a whole number: 2&5 has 5/1.
+  Fraction part = parse_fraction(piece_of(pieces, 2).c_str());
+  if (!is_valid(part))
+    return kInvalidMixed;
+  MixedNumber m{*whole, part.numerator, part.denominator};
+  return reduce_mixed(normalize_mixed_sign(m));
+}
+
+sdk::Text format_fraction(Fraction f, bool reduce) {
+  f = reduce ? reduce_fraction(f) : normalize_fraction_sign(f);
+  return sdk::concat({sdk::to_text(f.numerator).c_str(),
+                      sdk::const_text(konst::kSlash),
+                      sdk::to_text(f.denominator).c_str()});
+}
+
+sdk::Text format_mixed(MixedNumber m) {
+  // Both steps keep every field within the field range, so the numerator
+  // can be negated.
+  m = normalize_mixed_sign(reduce_mixed(m));
+  if (m.numerator < 0)
+    return sdk::concat(
+        {sdk::const_text(konst::kMinus), sdk::to_text(m.whole).c_str(),
+         sdk::const_text(konst::kAmpersand), sdk::to_text(-m.numerator).c_str(),
+         sdk::const_text(konst::kSlash), sdk::to_text(m.denominator).c_str()});
+  return sdk::concat(
+      {sdk::to_text(m.whole).c_str(), sdk::const_text(konst::kAmpersand),
+       sdk::to_text(m.numerator).c_str(), sdk::const_text(konst::kSlash),
+       sdk::to_text(m.denominator).c_str()});
+}
+
+bool has_mixed_form(const char *text) {
+  // "/" is looked for only once "&" is found.
+  return sdk::find_text(text, sdk::const_text(konst::kAmpersand)) > 0 &&
+         sdk::find_text(text, sdk::const_text(konst::kSlash)) > 0;
+}
+
+Fraction text_to_fraction(const char *text) {
+  if (has_mixed_form(text))
+    return mixed_to_fraction(parse_mixed(text));
+  return parse_fraction(text);
+}
+
+} // namespace qx::fraction
