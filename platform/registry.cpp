@@ -317,6 +317,17 @@ const RegistryValues *RegistryFile::find_key(std::string_view key) const {
   return found == m_keys.end() ? nullptr : &found->second;
 }
 
+std::optional<std::string>
+RegistryFile::find_value(std::string_view key, std::string_view name) const {
+  const RegistryValues *values = find_key(key);
+  if (values == nullptr)
+    return std::nullopt;
+  auto found = values->find(lower_ascii(name));
+  if (found == values->end())
+    return std::nullopt;
+  return found->second;
+}
+
 std::string full_key_name(RegistryHive hive, std::string_view subkey) {
   std::string name = hive == RegistryHive::CurrentUser ? "HKEY_CURRENT_USER"
                                                        : "HKEY_LOCAL_MACHINE";

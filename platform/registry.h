@@ -58,6 +58,11 @@ public:
   /// "HKEY_CURRENT_USER\Software\..."), or null when there is no such key.
   const RegistryValues *find_key(std::string_view key) const;
 
+  /// The bytes of value `name` of `key`, or nullopt when the key or the
+  /// value is missing.
+  std::optional<std::string> find_value(std::string_view key,
+                                        std::string_view name) const;
+
   std::size_t key_count() const { return m_keys.size(); }
 
 private:

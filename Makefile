@@ -1,0 +1,69 @@
+# Entry points for a fresh machine: `make run` and `make test` (see README).
+.POSIX:
+.PHONY: all deps configure build run test sanitize-test fuzz format format-check clean
+
+SHELL = /bin/sh
+JOBS = 2
+BUILD_DIR = build
+ASAN_BUILD_DIR = build-asan
+FUZZ_BUILD_DIR = build-fuzz
+CMAKE_FLAGS =
+
+# Under CI every warning is an error.
+WERROR_FLAG = $$(if [ -n "$${CI:-}" ]; then echo -DQUADRIX_WERROR=ON; fi)
+
+# Tests that need an X display get a virtual one when there is none.
+TEST_DISPLAY = $$(if [ -z "$${DISPLAY:-}" ] && command -v xvfb-run >/dev/null 2>&1; \
+	then echo 'xvfb-run -a -s "-screen 0 1280x1024x24"'; fi)
+
+CTEST = ctest --output-on-failure -j $(JOBS)
+
+all: build
+
+deps:
+	./scripts/install-deps
+
+configure: deps
+	cmake -S . -B $(BUILD_DIR) -G Ninja $(WERROR_FLAG) $(CMAKE_FLAGS)
+
+build: configure
+	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+run: build
+	@if [ -n "$${DISPLAY:-}" ] || [ -n "$${WAYLAND_DISPLAY:-}" ]; then \
+	  exec ./$(BUILD_DIR)/bin/quadrix; \
+	fi; \
+	echo "No display (DISPLAY and WAYLAND_DISPLAY are unset): running the headless demonstration instead."; \
+	if [ ! -x ./$(BUILD_DIR)/bin/quadrix-cli ] || [ ! -f docs/demo.qxs ]; then \
+	  echo "The headless demonstration is not available in this build (needs $(BUILD_DIR)/bin/quadrix-cli and docs/demo.qxs)."; \
+	  exit 0; \
+	fi; \
+	exec ./$(BUILD_DIR)/bin/quadrix-cli docs/demo.qxs
+
+test: build
+	cd $(BUILD_DIR) && eval "$(TEST_DISPLAY) $(CTEST)"
+
+sanitize-test: deps
+	cmake -S . -B $(ASAN_BUILD_DIR) -G Ninja -DQUADRIX_SANITIZE=ON \
+	  -DQUADRIX_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug $(WERROR_FLAG) $(CMAKE_FLAGS)
+	cmake --build $(ASAN_BUILD_DIR) -j $(JOBS)
+	cd $(ASAN_BUILD_DIR) && \
+	  export ASAN_OPTIONS="detect_leaks=1:strict_init_order=1:detect_stack_use_after_return=1" && \
+	  export LSAN_OPTIONS="suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0" && \
+	  export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" && \
+	  eval "$(TEST_DISPLAY) $(CTEST)"
+
+# Builds the libFuzzer targets of fuzz/ with clang into $(FUZZ_BUILD_DIR)/bin.
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD_DIR) -G Ninja \
+	  -DQUADRIX_FUZZ=ON -DQUADRIX_BENCH=OFF $(CMAKE_FLAGS)
+	cmake --build $(FUZZ_BUILD_DIR) -j $(JOBS) --target fuzz/all
+
+format:
+	git ls-files -z '*.c' '*.cc' '*.cpp' '*.h' '*.hpp' | xargs -0 -r clang-format -i
+
+format-check:
+	git ls-files -z '*.c' '*.cc' '*.cpp' '*.h' '*.hpp' | xargs -0 -r clang-format --dry-run --Werror
+
+clean:
+	rm -rf $(BUILD_DIR) $(ASAN_BUILD_DIR) $(FUZZ_BUILD_DIR)
