@@ -75,6 +75,16 @@ typedef struct QxArgument {
 #define QX_MAX_COMMAND_ARGUMENTS 8u
 #define QX_RECORD_WORDS(n) (1u + 3u * (n))
 
+/* ---- Arrays ---------------------------------------------------------------
+ * An array block is a 32-bit dimension count, one 32-bit size per dimension,
+ * then the elements. Integer elements are 4 bytes; elements that hold an
+ * address (texts, structures) are pointer-sized on this build (8 bytes), and
+ * since the header may leave them unaligned they are read and written with
+ * memcpy. An empty one-dimensional array is the header {1, 0}.
+ */
+#define QX_INTEGER_ELEMENT_SIZE 4u
+#define QX_ADDRESS_ELEMENT_SIZE ((uint32_t)sizeof(void *))
+
 /* ---- Command numbers (call_command) ------------------------------------ */
 
 enum QxCommand {

@@ -23,6 +23,10 @@ const char *describe_error(std::int32_t code) {
     return "bad memory block";
   case kErrorBadWindow:
     return "bad window";
+  case kErrorNoRoutine:
+    return "no routine bound";
+  case kErrorInternal:
+    return "internal error";
   default:
     return "unknown error";
   }

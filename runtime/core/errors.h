@@ -20,6 +20,8 @@ enum ErrorCode : std::int32_t {
   kErrorBadProperty = 103,
   kErrorBadBlock = 104,
   kErrorBadWindow = 105,
+  kErrorNoRoutine = 106,
+  kErrorInternal = 107,
 };
 
 // The exit status of a program ended by a runtime error.

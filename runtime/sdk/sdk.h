@@ -10,7 +10,9 @@
 
 #include "runtime/abi/qx_abi.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <span>
 #include <string_view>
 #include <utility>
@@ -96,8 +98,12 @@ class IntArray {
 public:
   IntArray() = default;
   explicit IntArray(void *adopted) : m_block(adopted) {}
-  // A fresh runtime copy of a constant array of the const section.
+  // A fresh runtime copy of a constant array of the const section, header
+  // and elements.
   static IntArray copy_of_constant(std::uint32_t const_offset);
+  // A fresh array of the shape of a constant array header that carries no
+  // elements (such as {1, 3}), its elements zero.
+  static IntArray of_constant_shape(std::uint32_t const_offset);
 
   std::int32_t size() const;
   // 1-based access with runtime errors 4 (below 1) and 1 (past the end).
@@ -107,6 +113,8 @@ public:
   void append(std::int32_t value);
 
 private:
+  void resize(std::uint32_t size);
+
   Block m_block;
 };
 
@@ -128,6 +136,21 @@ std::int32_t double_to_int32(double value);
 std::int32_t text_length(const char *text);
 // One fresh text of the pieces in order; null pieces count as empty.
 Text concat(std::initializer_list<const char *> pieces);
+
+// Element count of an array block: the product of its dimension sizes, 0
+// for a header with no dimensions. `array` must not be null.
+std::int32_t element_count(const void *array);
+// The element count and the address of the first element; a null array has
+// count 0 and no first element.
+struct ArrayElements {
+  std::int32_t count = 0;
+  unsigned char *first = nullptr;
+};
+ArrayElements array_elements(void *array);
+// The address of the element at 1-based `index` of elements `element_size`
+// bytes wide: runtime error 4 below 1, 1 past the end (never returns then).
+void *element_address(void *array, std::int32_t index,
+                      std::size_t element_size);
 
 // ---- Services --------------------------------------------------------------
 
