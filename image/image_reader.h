@@ -46,6 +46,9 @@ struct SectionInfo {
 // data size).
 struct IdentifierTables {
   std::array<std::vector<std::uint32_t>, 4> tables;
+  // Bytes the four tables take as stored: the declared data size, or 4 more
+  // when the last entry lies behind it.
+  std::uint32_t stored_size = 0;
 };
 
 struct ImageInfo {
@@ -86,7 +89,25 @@ struct CodeDirectory {
   std::uint32_t link_offset = 0; // of the QxLinkBlock within the code data
 };
 
+// Checks the directory's header, entries, link block and names: magic and
+// version, entries, link block and names in this order without overlap, every
+// kind known, argument words 0 or 3, every name zero-terminated inside the
+// names and unique, at most one routine of each start-up kind.
 CodeDirectory read_code_directory(std::span<const std::uint8_t> code_data);
+
+// The routine whose entry lies at `code_offset`, or null.
+const DirectoryRoutine *find_routine(const CodeDirectory &directory,
+                                     std::uint32_t code_offset);
+
+// The link block as stored (after relocation: the patched addresses). The
+// block is copied, so the code data need not be aligned.
+QxLinkBlock read_link_block(std::span<const std::uint8_t> code_data,
+                            const CodeDirectory &directory);
+
+// One past the last byte the image uses: the furthest end of the header,
+// the library table, every section header and every section's data (for
+// @reloc1, the tables as their counts give them).
+std::uint32_t image_extent(const ImageInfo &info);
 
 // Base addresses that the relocation kinds add.
 struct RelocationBases {
