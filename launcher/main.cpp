@@ -63,9 +63,13 @@ std::optional<std::string> installed_directory() {
 
 // The runtime beside the executable, else the installed one.
 Library load_runtime() {
-  Library beside = Library::load(executable_directory() + kRuntimeBesideName);
-  if (beside)
-    return beside;
+  // Without the executable's own path there is no "beside": never fall
+  // back to the working directory.
+  if (std::string own = executable_directory(); !own.empty()) {
+    Library beside = Library::load(own + kRuntimeBesideName);
+    if (beside)
+      return beside;
+  }
   std::optional<std::string> directory = installed_directory();
   if (!directory)
     return {};
