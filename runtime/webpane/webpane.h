@@ -29,6 +29,7 @@ typedef struct QxWebPaneIdentity {
 /* "WebPaneIdentify": the library's identity; a static record, never null. */
 #define QX_WEBPANE_IDENTIFY_NAME "WebPaneIdentify"
 typedef const QxWebPaneIdentity *(*QxWebPaneIdentifyFn)(void);
+const QxWebPaneIdentity *WebPaneIdentify(void);
 
 /* "WebPaneCreateView": creates the hypertext view as a child of `parent` (a
  * QWidget *, not null) showing the page at `address` (UTF-8, may be null for
@@ -39,6 +40,7 @@ typedef const QxWebPaneIdentity *(*QxWebPaneIdentifyFn)(void);
  * when `parent` is null. Must be called on the thread that runs Qt. */
 #define QX_WEBPANE_CREATE_VIEW_NAME "WebPaneCreateView"
 typedef void *(*QxWebPaneCreateViewFn)(void *parent, const char *address);
+void *WebPaneCreateView(void *parent, const char *address);
 
 /* The host whose pages are files shipped beside the library. */
 #define QX_WEBPANE_LOCAL_HOST "quadrix.invalid"
