@@ -1,0 +1,209 @@
+// basert.rtp: the core runtime library. Exports GetNewSock, which hands out
+// the start routine, and QxRunHeadless.
+//
+// Exit status: a program ended by end_program(code) ends with `code`; a
+// runtime error ends it with 3 after the report on standard error; an image
+// that cannot be loaded ends it with 2 after a message naming the problem.
+// With QUADRIX_DEBUG_BLOCKS set, the blocks the program still holds at its
+// end are counted on standard error.
+#include "platform/environment.h"
+#include "platform/gbk.h"
+#include "platform/library.h"
+#include "runtime/basert/headless_api.h"
+#include "runtime/core/runtime.h"
+#include "runtime/loader/loader.h"
+#include "runtime/views/headless/headless_view.h"
+
+#ifdef QUADRIX_HAVE_QT_VIEW
+#include "runtime/views/qt/qt_view.h"
+#endif
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <optional>
+
+#define QX_EXPORT extern "C" __attribute__((visibility("default"), used))
+
+QX_EXPORT QxStartFn GetNewSock(std::int32_t selector);
+
+namespace qx::rt {
+namespace {
+
+// The directory of basert.rtp, where the support libraries lie.
+std::filesystem::path runtime_directory() {
+  return platform::module_directory(reinterpret_cast<const void *>(&GetNewSock))
+      .value_or(std::filesystem::path("."));
+}
+
+// Loads the image and runs it; the view is the runtime's.
+int run_image(void *image, std::unique_ptr<View> view,
+              std::optional<std::uint64_t> seed,
+              const std::function<void(Runtime &)> &prepare = {}) {
+  Runtime runtime(std::move(view));
+  if (seed)
+    runtime.seed_random(*seed);
+  if (prepare)
+    prepare(runtime);
+  LoadedProgram program;
+  try {
+    program = load_program(runtime, image, runtime_directory());
+  } catch (const LoadError &error) {
+    std::fprintf(stderr, "quadrix: cannot load the program: %s\n",
+                 error.what());
+    return QX_HEADLESS_LOAD_ERROR;
+  }
+  // Support libraries stay loaded until the process ends: the view may
+  // still use them while it goes away.
+  for (platform::Library &library : program.libraries)
+    library.detach();
+  const int status = runtime.run(program.entry);
+  // The debug query of the block accounting: what the program still holds
+  // when it ends (0 blocks for a program that frees everything).
+  if (std::getenv("QUADRIX_DEBUG_BLOCKS"))
+    std::fprintf(stderr, "quadrix: outstanding blocks %zu, bytes %zu\n",
+                 runtime.blocks().outstanding_blocks(),
+                 runtime.blocks().outstanding_bytes());
+  return status;
+}
+
+std::unique_ptr<View> make_desktop_view() {
+#ifdef QUADRIX_HAVE_QT_VIEW
+  if (std::unique_ptr<View> view = views::make_qt_view())
+    return view;
+#endif
+  return std::make_unique<views::HeadlessView>();
+}
+
+void start(void *image) {
+  const int status = run_image(image, make_desktop_view(), std::nullopt);
+  if (status != 0) {
+    std::fflush(nullptr);
+    std::exit(status);
+  }
+}
+
+// A driver's view of the runtime, by names in UTF-8.
+class Session final : public HeadlessSession {
+public:
+  explicit Session(Runtime &runtime) : m_runtime(runtime) {}
+
+  bool type_text(std::string_view control, std::string_view text) override {
+    const Control *target = find(control);
+    return target &&
+           m_runtime.type_text(target->id(), platform::utf8_to_gbk(text));
+  }
+  bool choose_item(std::string_view combo, std::int32_t index) override {
+    const Control *target = find(combo);
+    return target && m_runtime.select_item(target->id(), index);
+  }
+  bool select_page(std::string_view tab, std::int32_t page) override {
+    const Control *target = find(tab);
+    return target && m_runtime.select_page(target->id(), page);
+  }
+  bool click(std::string_view control) override {
+    const Control *target = find(control);
+    return target && m_runtime.click(target->id());
+  }
+  bool choose_menu_item(std::string_view caption) override {
+    WindowModel *window = m_runtime.window();
+    if (!window)
+      return false;
+    const form::MenuItemRecord *item =
+        window->find_menu_item_by_caption(platform::utf8_to_gbk(caption));
+    return item && m_runtime.choose_menu_item(item->id);
+  }
+  void close_window() override { m_runtime.close_window(); }
+
+  std::optional<std::string> text(std::string_view control) override {
+    const Control *target = find(control);
+    if (!target)
+      return std::nullopt;
+    return platform::gbk_to_utf8(target->text());
+  }
+  std::optional<bool> visible(std::string_view control) override {
+    const Control *target = find(control);
+    if (!target)
+      return std::nullopt;
+    return m_runtime.window()->effective_visible(*target);
+  }
+  std::optional<bool> disabled(std::string_view control) override {
+    const Control *target = find(control);
+    if (!target)
+      return std::nullopt;
+    return target->disabled();
+  }
+  std::optional<std::int32_t> selection(std::string_view control) override {
+    const Control *target = find(control);
+    if (!target)
+      return std::nullopt;
+    return target->selection();
+  }
+
+  bool ended() const override { return m_runtime.ended(); }
+  std::size_t outstanding_blocks() const override {
+    return m_runtime.blocks().outstanding_blocks();
+  }
+  std::size_t outstanding_bytes() const override {
+    return m_runtime.blocks().outstanding_bytes();
+  }
+
+private:
+  const Control *find(std::string_view utf8_name) {
+    WindowModel *window = m_runtime.window();
+    return window ? window->find_by_name(platform::utf8_to_gbk(utf8_name))
+                  : nullptr;
+  }
+
+  Runtime &m_runtime;
+};
+
+int run_headless(void *image, const QxHeadlessOptions *options) {
+  QxHeadlessOptions settings{};
+  if (options) {
+    if (options->size < sizeof(QxHeadlessOptions)) {
+      std::fprintf(stderr,
+                   "quadrix: headless options of %u bytes, expected "
+                   "%zu\n",
+                   options->size, sizeof(QxHeadlessOptions));
+      return QX_HEADLESS_LOAD_ERROR;
+    }
+    settings = *options;
+  }
+  auto view = std::make_unique<views::HeadlessView>();
+  views::HeadlessView &headless = *view;
+  if (settings.on_message)
+    headless.set_message_hook(
+        [settings](const views::HeadlessView::MessageRecord &message) {
+          settings.on_message(platform::gbk_to_utf8(message.text).c_str(),
+                              message.flags, settings.context);
+        });
+  std::optional<std::uint64_t> seed;
+  if (settings.fix_seed)
+    seed = settings.seed;
+  return run_image(image, std::move(view), seed, [&](Runtime &runtime) {
+    if (!settings.driver)
+      return;
+    headless.set_driver([&runtime, settings](UserActions &) {
+      Session session(runtime);
+      settings.driver(session, settings.context);
+    });
+  });
+}
+
+} // namespace
+} // namespace qx::rt
+
+QX_EXPORT QxStartFn GetNewSock(std::int32_t selector) {
+  return selector == QX_GET_NEW_SOCK_START ? &qx::rt::start : nullptr;
+}
+
+QX_EXPORT int QxRunHeadless(void *image, const QxHeadlessOptions *options) {
+  try {
+    return qx::rt::run_headless(image, options);
+  } catch (const std::exception &error) {
+    std::fprintf(stderr, "quadrix: %s\n", error.what());
+    return QX_HEADLESS_LOAD_ERROR;
+  }
+}
