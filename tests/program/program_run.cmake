@@ -11,11 +11,6 @@ if(NOT (TARGET basert AND TARGET WebPane AND TARGET qx_embedded_image AND
   return()
 endif()
 
-# The libraries that hold image routines. Nothing in a test calls most of
-# them, so each is linked whole.
-set(quadrix_program_libraries
-    qx_solvers qx_fraction_pages qx_tools qx_sdk qx_tools_startup)
-
 add_library(qx_program_run STATIC
             ${CMAKE_CURRENT_LIST_DIR}/program_run.cpp)
 target_include_directories(qx_program_run PUBLIC ${CMAKE_SOURCE_DIR})
@@ -23,7 +18,8 @@ target_compile_definitions(qx_program_run PRIVATE
   QUADRIX_BASERT_PATH="$<TARGET_FILE:basert>")
 target_link_libraries(qx_program_run
   PUBLIC qx_abi qx_embedded_image qx_platform GTest::gtest
-         ${quadrix_program_libraries} qx_fraction
+         qx_solvers qx_fraction_pages qx_tools qx_sdk qx_tools_startup
+         qx_fraction
   PRIVATE quadrix_options)
 add_dependencies(qx_program_run basert WebPane)
 
@@ -36,7 +32,9 @@ function(quadrix_add_program_test name)
                     LIBS qx_program_run ${ARG_LIBS}
                     ENVIRONMENT ${ARG_ENVIRONMENT})
   set_target_properties(${name} PROPERTIES ENABLE_EXPORTS ON)
-  foreach(library IN LISTS quadrix_program_libraries)
+  # The libraries that hold image routines. Nothing in a test calls most of
+  # them, so each is linked whole.
+  foreach(library qx_solvers qx_fraction_pages qx_tools qx_sdk)
     set_property(TARGET ${name} PROPERTY
                  LINK_LIBRARY_OVERRIDE_${library} WHOLE_ARCHIVE)
   endforeach()
