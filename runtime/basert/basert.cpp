@@ -54,10 +54,6 @@ int run_image(void *image, std::unique_ptr<View> view,
                  error.what());
     return QX_HEADLESS_LOAD_ERROR;
   }
-  // Support libraries stay loaded until the process ends: the view may
-  // still use them while it goes away.
-  for (platform::Library &library : program.libraries)
-    library.detach();
   const int status = runtime.run(program.entry);
   // The debug query of the block accounting: what the program still holds
   // when it ends (0 blocks for a program that frees everything).

@@ -113,7 +113,7 @@ void load_support_libraries(const image::ImageInfo &info,
     if (!loaded)
       throw LoadError("support library " + library.name + " (" + file.string() +
                       ") cannot be loaded");
-    program.libraries.push_back(std::move(loaded));
+    program.libraries.push_back(loaded.detach());
   }
 }
 

@@ -27,9 +27,10 @@ inline constexpr std::uint32_t kMaxImageSize = 64u << 20;
 
 struct LoadedProgram {
   QxRoutineFn entry = nullptr;
-  // The support libraries the library table named; they stay loaded while
-  // the program runs.
-  std::vector<platform::Library> libraries;
+  // The support libraries the library table named. They stay loaded until
+  // the process ends, also after a load error: a library built on a toolkit
+  // may leave exit handlers behind that must find its code.
+  std::vector<platform::LibraryHandle> libraries;
 };
 
 // Loads the image at `image` into `runtime`, relocating it in place. Support

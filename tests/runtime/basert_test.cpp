@@ -81,8 +81,11 @@ struct Script {
 class BasertTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    library = platform::Library::load(QX_BASERT_PATH);
-    ASSERT_TRUE(library) << QX_BASERT_PATH;
+    // Loaded once and kept, as the launcher keeps it.
+    static platform::LibraryHandle basert =
+        platform::load_library(QX_BASERT_PATH);
+    ASSERT_NE(basert, nullptr) << QX_BASERT_PATH;
+    library.handle = basert;
     run_headless = library.symbol<QxRunHeadlessFn>(QX_RUN_HEADLESS_NAME);
     ASSERT_NE(run_headless, nullptr);
   }
@@ -119,7 +122,13 @@ protected:
     return run_headless(image.data(), &options);
   }
 
-  platform::Library library;
+  // Borrowed: never released.
+  struct Borrowed {
+    platform::LibraryHandle handle = nullptr;
+    template <typename T> T symbol(const char *name) const {
+      return reinterpret_cast<T>(platform::find_symbol(handle, name));
+    }
+  } library;
   QxRunHeadlessFn run_headless = nullptr;
 };
 
