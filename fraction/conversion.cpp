@@ -112,7 +112,8 @@ std::int32_t fraction_nearest_int(Fraction f) {
     return 0;
   double rounded = sdk::round_number(static_cast<double>(f.numerator) /
                                      static_cast<double>(f.denominator));
-  // Only -2147483648 / -1 rounds beyond the field range.
+  // Only a numerator of -2147483648 over 1 or -1 rounds beyond the field
+  // range.
   if (!(std::fabs(rounded) <= static_cast<double>(kFieldLimit)))
     return 0;
   return static_cast<std::int32_t>(rounded);

@@ -1,12 +1,24 @@
 // Exact wide-integer arithmetic shared by every fraction routine.
 #include "fraction/exact.h"
 
+#include <limits>
+#include <numeric>
+
 namespace qx::fraction::exact {
+namespace {
+
+constexpr Wide kMax64 = std::numeric_limits<std::uint64_t>::max();
+
+} // namespace
 
 Wide common_divisor(Wide a, Wide b) {
   a = magnitude(a);
   b = magnitude(b);
   while (b != 0) {
+    // Nearly every operand fits in 64 bits, where division is far cheaper.
+    if (a <= kMax64 && b <= kMax64)
+      return std::gcd(static_cast<std::uint64_t>(a),
+                      static_cast<std::uint64_t>(b));
     Wide rest = a % b;
     a = b;
     b = rest;

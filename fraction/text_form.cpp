@@ -6,6 +6,7 @@
 
 #include <limits>
 #include <string>
+#include <string_view>
 
 namespace qx::fraction {
 
@@ -16,6 +17,18 @@ namespace {
 // A piece of a split text as a zero-terminated copy for the runtime.
 std::string piece_of(const sdk::TextArray &pieces, std::int32_t index) {
   return std::string(pieces.at(index));
+}
+
+// True when `text` holds `separator` exactly once, so that splitting it gives
+// exactly two pieces. The separators "/" and "&" are bytes below 0x40, which
+// never occur inside a GBK character, so a byte search finds exactly the
+// runtime's matches; a text full of separators is then never split into
+// thousands of pieces only to be rejected.
+bool holds_once(std::string_view text, std::string_view separator) {
+  std::size_t first = text.find(separator);
+  return first != std::string_view::npos &&
+         text.find(separator, first + separator.size()) ==
+             std::string_view::npos;
 }
 
 } // namespace
@@ -38,8 +51,10 @@ std::optional<std::int32_t> read_whole_number(const char *text) {
 
 Fraction parse_fraction(const char *text) {
   sdk::Text compact = sdk::remove_blanks(text);
-  sdk::TextArray pieces =
-      sdk::split_text(compact.c_str(), sdk::const_text(konst::kSlash));
+  const char *slash = sdk::const_text(konst::kSlash);
+  sdk::TextArray pieces;
+  if (holds_once(compact.view(), slash))
+    pieces = sdk::split_text(compact.c_str(), slash);
   if (pieces.size() != 2) {
     // A whole number, read from the text as typed, blanks included.
     std::optional<std::int32_t> whole = read_whole_number(text);
@@ -58,8 +73,10 @@ Fraction parse_fraction(const char *text) {
 
 MixedNumber parse_mixed(const char *text) {
   sdk::Text compact = sdk::remove_blanks(text);
-  sdk::TextArray pieces =
-      sdk::split_text(compact.c_str(), sdk::const_text(konst::kAmpersand));
+  const char *ampersand = sdk::const_text(konst::kAmpersand);
+  sdk::TextArray pieces;
+  if (holds_once(compact.view(), ampersand))
+    pieces = sdk::split_text(compact.c_str(), ampersand);
   if (pieces.size() != 2)
     return kInvalidMixed;
   std::optional<std::int32_t> whole =
