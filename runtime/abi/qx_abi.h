@@ -21,8 +21,9 @@ extern "C" {
 
 #define QX_TYPE_OMITTED 0x00000000u /* value 0, 0 */
 #define QX_TYPE_LOGICAL 0x80000002u /* 0 false, non-zero true */
-#define QX_TYPE_TEXT 0x80000004u /* address of zero-terminated GBK; null = ""  \
-                                  */
+#define QX_TYPE_TEXT                                                           \
+  0x80000004u /* address of zero-terminated GBK; null = ""                     \
+               */
 #define QX_TYPE_INTEGER 0x80000301u /* signed 32-bit */
 #define QX_TYPE_DOUBLE 0x80000601u  /* IEEE 754 double, both halves */
 
@@ -48,12 +49,13 @@ extern "C" {
 
 /* ---- Properties ------------------------------------------------------- */
 
-#define QX_PROP_VISIBLE 5      /* logical; read: own flag and page on show */
-#define QX_PROP_DISABLED 6     /* logical */
-#define QX_PROP_TEXT 8         /* text; read returns a fresh block */
-#define QX_PROP_SELECTION 0x13 /* integer: current item index of a combo box   \
-                                */
-#define QX_ELEMENT_WHOLE (-1)  /* the only element index in use */
+#define QX_PROP_VISIBLE 5  /* logical; read: own flag and page on show */
+#define QX_PROP_DISABLED 6 /* logical */
+#define QX_PROP_TEXT 8     /* text; read returns a fresh block */
+#define QX_PROP_SELECTION                                                      \
+  0x13                        /* integer: current item index of a combo box    \
+                               */
+#define QX_ELEMENT_WHOLE (-1) /* the only element index in use */
 
 /* ---- Events ----------------------------------------------------------- */
 
@@ -123,8 +125,9 @@ enum QxCommand {
 
 /* ---- runtime_utility sub-functions -------------------------------------- */
 
-#define QX_UTILITY_PREPARE_ARRAY 2 /* (element width 4, address of array var)  \
-                                    */
+#define QX_UTILITY_PREPARE_ARRAY                                               \
+  2 /* (element width 4, address of array var)                                 \
+     */
 #define QX_UTILITY_REGISTER_ROUTINE 3 /* (address of an image routine, 0) */
 
 /* ---- Service table ------------------------------------------------------
