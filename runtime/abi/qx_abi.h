@@ -21,9 +21,7 @@ extern "C" {
 
 #define QX_TYPE_OMITTED 0x00000000u /* value 0, 0 */
 #define QX_TYPE_LOGICAL 0x80000002u /* 0 false, non-zero true */
-#define QX_TYPE_TEXT                                                           \
-  0x80000004u /* address of zero-terminated GBK; null = ""                     \
-               */
+#define QX_TYPE_TEXT 0x80000004u    /* zero-terminated GBK; null = "" */
 #define QX_TYPE_INTEGER 0x80000301u /* signed 32-bit */
 #define QX_TYPE_DOUBLE 0x80000601u  /* IEEE 754 double, both halves */
 
