@@ -168,32 +168,4 @@ TEST_F(ScriptRunnerTest, NothingIsDoneOnceTheProgramHasEnded) {
   EXPECT_TRUE(m_session.calls.empty());
 }
 
-TEST_F(ScriptRunnerTest, ListAndPageSelectionsOutOfRangePrintEmpty) {
-  m_session.controls["list"].selection = -1;
-  m_session.controls["tabs"].selection = 7;
-  EXPECT_EQ(run("print list\nprint tabs\n"), "");
-  EXPECT_EQ(m_out.str(), "\n\n");
-}
-
-TEST(ScriptFacts, AreReadFromTheFormInUtf8) {
-  qx::form::Form form;
-  qx::form::ControlRecord tab;
-  tab.name = "\xD1\xA1\xD4\xF1\xBC\xD0\x31"; // 选择夹1 in GBK
-  tab.unit_type = QX_UNIT_TAB_CONTROL;
-  tab.props = qx::form::TabProps{1, qx::form::kNoColour, {}, {"\xB7\xD6"}};
-  qx::form::ControlRecord edit;
-  edit.name = "x1";
-  edit.unit_type = QX_UNIT_EDIT_BOX;
-  qx::form::EditProps props;
-  props.input_mode = qx::form::kInputReadOnly;
-  edit.props = props;
-  form.records = {tab, edit};
-
-  const FormFacts facts = qx::cli::read_form_facts(form);
-  EXPECT_EQ(facts.tab, "选择夹1");
-  ASSERT_EQ(facts.controls.count("选择夹1"), 1u);
-  EXPECT_EQ(facts.controls.at("选择夹1").items, std::vector<std::string>{"分"});
-  EXPECT_EQ(facts.controls.at("x1").input_mode, qx::form::kInputReadOnly);
-}
-
 } // namespace
