@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <iterator>
 #include <limits>
 
 namespace qx::rt::text {
@@ -33,6 +34,12 @@ std::size_t skip_blanks(std::string_view text) {
   return at;
 }
 
+// True when every occurrence of `sought` in any text starts on a character
+// boundary, so a plain byte search finds exactly the character matches.
+bool starts_own_character(std::string_view sought) {
+  return !sought.empty() && static_cast<unsigned char>(sought.front()) < 0x40;
+}
+
 char fold(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
 
 bool matches_at(std::string_view text, std::size_t at, std::string_view sought,
@@ -51,7 +58,10 @@ bool matches_at(std::string_view text, std::size_t at, std::string_view sought,
 
 std::size_t gbk_char_length(std::string_view text, std::size_t at) {
   const auto lead = static_cast<unsigned char>(text[at]);
-  return lead >= 0x81 && lead <= 0xFE && at + 1 < text.size() ? 2 : 1;
+  if (lead < 0x81 || lead > 0xFE || at + 1 >= text.size())
+    return 1;
+  const auto trail = static_cast<unsigned char>(text[at + 1]);
+  return trail >= 0x40 && trail <= 0xFE && trail != 0x7F ? 2 : 1;
 }
 
 std::string format_double(double value) {
@@ -184,7 +194,8 @@ std::int32_t parse_integer(std::string_view text) {
     negative = text[at++] == '-';
   constexpr std::int64_t kLimit = std::int64_t{1} << 32;
   std::int64_t value = 0;
-  for (; at < text.size() && is_digit(text[at]); ++at)
+  // Once past the range the value is clamped, whatever digits follow.
+  for (; at < text.size() && is_digit(text[at]) && value < kLimit; ++at)
     value = std::min(value * 10 + (text[at] - '0'), kLimit);
   if (negative)
     value = -value;
@@ -206,6 +217,13 @@ double round_half_away(double value) { return std::round(value); }
 std::string remove_blanks(std::string_view text) {
   std::string result;
   result.reserve(text.size());
+  // Without a byte of the full-width space, blanks are single bytes below
+  // 0x40, each a character of its own.
+  if (text.find(static_cast<char>(kFullWidthSpaceByte)) == text.npos) {
+    std::copy_if(text.begin(), text.end(), std::back_inserter(result),
+                 [](char c) { return c != ' ' && c != '\t'; });
+    return result;
+  }
   for (std::size_t at = 0; at < text.size();) {
     const std::size_t length = gbk_char_length(text, at);
     const bool blank = text[at] == ' ' || text[at] == '\t' ||
@@ -222,6 +240,10 @@ std::int32_t find_text(std::string_view text, std::string_view sought,
   if (sought.empty())
     return -1;
   const std::size_t first = start > 1 ? static_cast<std::size_t>(start) - 1 : 0;
+  if (!ignore_case && starts_own_character(sought)) {
+    const std::size_t at = text.find(sought, first);
+    return at == text.npos ? -1 : static_cast<std::int32_t>(at + 1);
+  }
   for (std::size_t at = 0; at < text.size(); at += gbk_char_length(text, at))
     if (at >= first && matches_at(text, at, sought, ignore_case))
       return static_cast<std::int32_t>(at + 1);
@@ -248,6 +270,15 @@ std::vector<std::string_view> split_text(std::string_view text,
   if (separator.empty())
     return {text};
   std::size_t piece_start = 0;
+  if (starts_own_character(separator)) {
+    for (std::size_t at = text.find(separator); at != text.npos;
+         at = text.find(separator, piece_start)) {
+      pieces.push_back(text.substr(piece_start, at - piece_start));
+      piece_start = at + separator.size();
+    }
+    pieces.push_back(text.substr(piece_start));
+    return pieces;
+  }
   for (std::size_t at = 0; at < text.size();) {
     if (matches_at(text, at, separator, false)) {
       pieces.push_back(text.substr(piece_start, at - piece_start));

@@ -12,7 +12,9 @@
 namespace qx::rt::text {
 
 // The byte length of the GBK character starting at `text[at]`: 2 for a lead
-// byte (0x81-0xFE) followed by another byte, else 1. `at` < text.size().
+// byte (0x81-0xFE) followed by a trail byte (0x40-0xFE but 0x7F), else 1.
+// `at` < text.size(). A byte below 0x40 is never a trail byte, so it always
+// starts a character of its own.
 std::size_t gbk_char_length(std::string_view text, std::size_t at);
 
 // A double as decimal text: rounded to 15 significant digits (as "%.15g"

@@ -234,5 +234,18 @@ TEST(SplitText, KeepsEmptyPieces) {
   EXPECT_EQ(split_text("a::b", "::"), (Pieces{"a", "b"}));
 }
 
+// A lead byte followed by a byte that cannot trail is a character of its own,
+// so the ASCII byte after it is found and split on, and the byte searches of
+// the fast paths agree with the character walk.
+TEST(TextRules, LeadByteBeforeAsciiIsACharacterOfItsOwn) {
+  EXPECT_EQ(find_text("\xB0/2", "/"), 2);
+  EXPECT_EQ(split_text("\xB0/2", "/"),
+            (std::vector<std::string_view>{"\xB0", "2"}));
+  EXPECT_EQ(remove_blanks("\xB0 1"), "\xB0"
+                                     "1");
+  EXPECT_EQ(find_text("a/b/c", "/", 3), 4);
+  EXPECT_EQ(split_text(std::string(1000, '/'), "/").size(), 1001u);
+}
+
 } // namespace
 } // namespace qx::rt::text
