@@ -1,6 +1,7 @@
 # Entry points for a fresh machine: `make run` and `make test` (see README).
 .POSIX:
-.PHONY: all deps configure build run test sanitize-test fuzz format format-check clean
+.PHONY: all deps configure build run test package install uninstall screenshot \
+	sanitize-test fuzz format format-check clean
 
 SHELL = /bin/sh
 JOBS = 2
@@ -42,6 +43,23 @@ run: build
 
 test: build
 	cd $(BUILD_DIR) && eval "$(TEST_DISPLAY) $(CTEST)"
+
+# The Debian package, $(BUILD_DIR)/quadrix_1.0.0.0_<architecture>.deb.
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
+
+# Installs the package built by `make package` with apt-get, which also
+# installs what it depends on; `make uninstall` removes it again.
+install: package
+	$$(if [ "$$(id -u)" -ne 0 ]; then echo sudo; fi) apt-get install -y \
+	  ./$(BUILD_DIR)/quadrix_*.deb
+
+uninstall:
+	$$(if [ "$$(id -u)" -ne 0 ]; then echo sudo; fi) apt-get remove -y quadrix
+
+# Pictures of the five pages: docs/screenshot-page0.png ... page4.png.
+screenshot: build
+	./scripts/screenshot.sh $(BUILD_DIR)
 
 sanitize-test: deps
 	cmake -S . -B $(ASAN_BUILD_DIR) -G Ninja -DQUADRIX_SANITIZE=ON \
