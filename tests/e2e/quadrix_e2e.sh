@@ -176,21 +176,25 @@ clipboard() { xclip -o -selection clipboard 2>/dev/null; }
 clipboard_changed() { [ "$(clipboard)" != "$kNothing" ]; }
 
 # The text of box $1 as the user copies it: click, select all, copy. An empty
-# box copies nothing, which leaves the marker put there first.
+# box copies nothing, which leaves the marker put there first; the copy is
+# awaited for $2 tenths of a second.
 copy_text() {
   printf '%s' "$kNothing" | xclip -selection clipboard -i >/dev/null 2>&1
   click "$1"
   xdotool key ctrl+a ctrl+c
-  poll 10 clipboard_changed
+  poll "$2" clipboard_changed
   local text
   text=$(clipboard)
   [ "$text" = "$kNothing" ] && text=""
   printf '%s' "$text"
 }
 
+# Box $1 shows $2. A text is awaited for up to 5 s; an empty box is taken as
+# empty when nothing was copied within 1 s.
 expect_text() {
-  local box=$1 expected=$2 actual
-  actual=$(copy_text "$box")
+  local box=$1 expected=$2 actual wait=50
+  [ -n "$expected" ] || wait=10
+  actual=$(copy_text "$box" "$wait")
   [ "$actual" = "$expected" ] || fail "$box shows '$actual', expected '$expected'"
   echo "e2e: $box = '$actual'"
 }
@@ -237,6 +241,10 @@ click 求根
 message_shown() { [ "$(window_count)" -ge 2 ]; }
 poll 50 message_shown || fail "no message box for an empty coefficient"
 echo "e2e: message box shown for an empty coefficient"
+# The window below the box takes no keys: the box must have the focus.
+message_box=$(windows_titled | grep -vx "$window" | head -n 1)
+message_focused() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$message_box" ]; }
+poll 50 message_focused || xdotool windowfocus "$message_box"
 xdotool key Return
 message_closed() { [ "$(window_count)" -eq 1 ]; }
 poll 50 message_closed || fail "the message box did not close on Return"
