@@ -79,7 +79,8 @@ Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp \
 xvfb_pid=$!
 display_ready() { [ -s "$work/display" ]; }
 poll 100 display_ready || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=":$(head -n 1 "$work/display")"
+DISPLAY=":$(head -n 1 "$work/display")"
+export DISPLAY
 unset WAYLAND_DISPLAY
 export QT_QPA_PLATFORM=xcb
 export XDG_RUNTIME_DIR="$work/runtime"

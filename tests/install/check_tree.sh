@@ -1,4 +1,5 @@
 # Checks shared by the installed-tree and package tests (sourced by bash).
+# shellcheck shell=bash
 
 fail() {
   echo "install: FAILED: $*" >&2
@@ -12,8 +13,9 @@ check_layout() {
   local tree=$1 doc_dir=$2 file
   for file in quadrix quadrix-cli systemroot/system32/calc.exe \
     systemroot/system32/notepad.exe; do
-    [ -f "$tree/lib/quadrix/$file" ] && [ -x "$tree/lib/quadrix/$file" ] ||
+    if [ ! -f "$tree/lib/quadrix/$file" ] || [ ! -x "$tree/lib/quadrix/$file" ]; then
       fail "lib/quadrix/$file is missing or not executable"
+    fi
   done
   for file in basert.rtp WebPane.rtp ad1.htm; do
     [ -s "$tree/lib/quadrix/$file" ] || fail "lib/quadrix/$file is missing"

@@ -7,6 +7,7 @@ set -u
 
 cmake=${1:?usage: install_tree_test.sh CMAKE BUILD_DIR}
 build=${2:?usage: install_tree_test.sh CMAKE BUILD_DIR}
+# shellcheck source=tests/install/check_tree.sh
 source "$(dirname "$0")/check_tree.sh"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/quadrix-install.XXXXXX") || exit 1

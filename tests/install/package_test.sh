@@ -10,6 +10,7 @@ set -u
 
 cpack=${1:?usage: package_test.sh CPACK BUILD_DIR}
 build=${2:?usage: package_test.sh CPACK BUILD_DIR}
+# shellcheck source=tests/install/check_tree.sh
 source "$(dirname "$0")/check_tree.sh"
 
 for tool in dpkg-deb dpkg-shlibdeps dpkg; do
