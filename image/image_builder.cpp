@@ -59,9 +59,9 @@ ProgramImage build_program_image(const FormDeclaration &declare_form) {
   });
 
   std::vector<std::uint8_t> const_data = write_const_data();
-  ImageSpec spec;
-  spec.libraries = program_libraries();
-  spec.sections = {
+  ImagePlan plan;
+  plan.libraries = program_libraries();
+  plan.sections = {
       {std::string(kConstSection), kConstFlags, const_data, {}},
       {std::string(kFormSection), kFormFlags, form::write_form(form), {}},
       {std::string(kHelpSection),
@@ -80,16 +80,16 @@ ProgramImage build_program_image(const FormDeclaration &declare_form) {
   };
   CodeSection code = write_code_section(
       table.routines(), checked_u32(const_data.size(), "const size"),
-      section_data_offset(spec, kCodeIndex));
-  if (code.relocations.size() != spec.sections[kCodeIndex].relocations.size())
+      section_data_offset(plan, kCodeIndex));
+  if (code.relocations.size() != plan.sections[kCodeIndex].relocations.size())
     throw FormatError("image builder: the code section's relocation count "
                       "changed");
-  spec.sections[kCodeIndex].data = std::move(code.data);
-  spec.sections[kCodeIndex].relocations = std::move(code.relocations);
-  spec.entry_code_offset = entry;
+  plan.sections[kCodeIndex].data = std::move(code.data);
+  plan.sections[kCodeIndex].relocations = std::move(code.relocations);
+  plan.entry_code_offset = entry;
 
   ProgramImage image;
-  image.bytes = write_image(spec);
+  image.bytes = write_image(plan);
   image.routines.assign(table.routines().begin(), table.routines().end());
   check_written(image.bytes, form, image.routines);
   return image;

@@ -12,7 +12,7 @@
 
 namespace qx::image {
 
-struct SectionSpec {
+struct SectionPlan {
   std::string name;
   std::uint32_t flags = 1;
   // nullopt: no data (offset 0xFFFFFFFF, size 0).
@@ -20,12 +20,12 @@ struct SectionSpec {
   std::vector<std::uint32_t> relocations; // (code offset * 8) + kind
 };
 
-struct ImageSpec {
+struct ImagePlan {
   std::uint32_t stored_28 = 1;
   std::uint32_t stored_2c = 3;
   std::uint32_t stored_34 = 0x0001093E;
   std::vector<LibraryEntry> libraries; // GBK texts
-  std::vector<SectionSpec> sections;   // in chain order
+  std::vector<SectionPlan> sections;   // in chain order
   // Offset of the entry routine from the start of the code section's data;
   // the header stores it from the start of the image.
   std::uint32_t entry_code_offset = 0;
@@ -42,12 +42,12 @@ std::vector<std::uint8_t> write_identifier_tables(const IdentifierTables &);
 // The image offset at which section `index`'s data will lie. Depends only
 // on the libraries, the sections before it (their data sizes and relocation
 // counts) and its own relocation count.
-std::uint32_t section_data_offset(const ImageSpec &spec, std::size_t index);
+std::uint32_t section_data_offset(const ImagePlan &plan, std::size_t index);
 
 // The whole image. Throws qx::FormatError when a section listed in the
 // header (const, form, help, code, var) is missing or named twice, when the
 // entry offset lies outside the code data, when a library field holds a
 // carriage return or zero byte, or a name does not fit its field.
-std::vector<std::uint8_t> write_image(const ImageSpec &spec);
+std::vector<std::uint8_t> write_image(const ImagePlan &plan);
 
 } // namespace qx::image

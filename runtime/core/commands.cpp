@@ -169,7 +169,7 @@ struct Argument {
 using Arguments = std::span<const Argument>;
 using CommandFn = std::uint64_t (*)(Runtime &, Arguments);
 
-struct CommandSpec {
+struct CommandRow {
   std::uint32_t number;
   const char *name;
   std::vector<SlotKind> slots;
@@ -266,9 +266,9 @@ std::uint64_t run_to_integer(Runtime &, Arguments args) {
   return integer_result(text::truncate_to_int32(value.real()));
 }
 
-const std::vector<CommandSpec> &command_table() {
+const std::vector<CommandRow> &command_table() {
   using S = SlotKind;
-  static const std::vector<CommandSpec> table = {
+  static const std::vector<CommandRow> table = {
       {QX_CMD_INTEGER_DIVIDE,
        "integer_divide",
        {S::Double, S::Double},
@@ -418,10 +418,10 @@ const std::vector<CommandSpec> &command_table() {
   return table;
 }
 
-const CommandSpec *find_command(std::uint32_t number) {
-  for (const CommandSpec &spec : command_table())
-    if (spec.number == number)
-      return &spec;
+const CommandRow *find_command(std::uint32_t number) {
+  for (const CommandRow &row : command_table())
+    if (row.number == number)
+      return &row;
   return nullptr;
 }
 
@@ -434,45 +434,45 @@ std::string hex(std::uint32_t value) {
 } // namespace
 
 const char *command_name(std::uint32_t number) {
-  const CommandSpec *spec = find_command(number);
-  return spec ? spec->name : nullptr;
+  const CommandRow *row = find_command(number);
+  return row ? row->name : nullptr;
 }
 
 std::uint64_t run_command(Runtime &runtime, std::uint32_t number,
                           const std::uint32_t *record) {
-  const CommandSpec *spec = find_command(number);
-  if (!spec)
+  const CommandRow *row = find_command(number);
+  if (!row)
     fail(kErrorBadCommand, "command " + hex(number));
-  const std::string name = spec->name;
+  const std::string name = row->name;
   if (!record)
     fail(kErrorBadArgument, name + ": no argument record");
 
   // Trailing optional arguments may be left out of the record.
-  std::size_t required = spec->slots.size();
-  while (required > 0 && is_optional(spec->slots[required - 1]))
+  std::size_t required = row->slots.size();
+  while (required > 0 && is_optional(row->slots[required - 1]))
     --required;
   const std::uint32_t count = record[0];
-  if (count < required || count > spec->slots.size())
+  if (count < required || count > row->slots.size())
     fail(kErrorBadArgument, name + ": " + std::to_string(count) +
                                 " arguments, expected " +
-                                (required == spec->slots.size()
+                                (required == row->slots.size()
                                      ? std::to_string(required)
                                      : std::to_string(required) + " to " +
-                                           std::to_string(spec->slots.size())));
+                                           std::to_string(row->slots.size())));
 
   std::array<Argument, QX_MAX_COMMAND_ARGUMENTS> args{};
-  for (std::size_t i = 0; i < spec->slots.size(); ++i) {
+  for (std::size_t i = 0; i < row->slots.size(); ++i) {
     if (i >= count)
       continue; // left out: omitted
     const std::uint32_t *words = record + 1 + 3 * i;
     Argument &arg = args[i];
     arg = Argument{words[0], words[1], words[2]};
-    if (!slot_accepts(spec->slots[i], arg.type))
+    if (!slot_accepts(row->slots[i], arg.type))
       fail(kErrorBadArgument, name + ": argument " + std::to_string(i + 1) +
                                   " is " + type_name(arg.type) + ", expected " +
-                                  describe_slot(spec->slots[i]));
+                                  describe_slot(row->slots[i]));
   }
-  return spec->run(runtime, Arguments(args.data(), spec->slots.size()));
+  return row->run(runtime, Arguments(args.data(), row->slots.size()));
 }
 
 } // namespace qx::rt

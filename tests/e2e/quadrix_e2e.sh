@@ -153,10 +153,10 @@ declare -A rect=(
 # waits in vain when it is already there; the server performs the move before
 # the click all the same.
 click() {
-  local spec=${rect[$1]:-}
-  [ -n "$spec" ] || fail "no rectangle for control $1"
+  local geometry=${rect[$1]:-}
+  [ -n "$geometry" ] || fail "no rectangle for control $1"
   local parent left top width height
-  read -r parent left top width height <<<"$spec"
+  read -r parent left top width height <<<"$geometry"
   local x=$((client_x + left + width / 2))
   local y=$((client_y + top + height / 2))
   if [ "$parent" = page ]; then

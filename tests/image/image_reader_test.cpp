@@ -279,16 +279,16 @@ std::vector<std::uint8_t> image_with_tables(const IdentifierTables &tables,
                                        {QX_ROUTINE_REGISTERED, "r"},
                                        {QX_ROUTINE_SUBROUTINE, "s"}};
   CodeSection code = write_code_section(routines, 1, 0);
-  ImageSpec spec;
-  spec.libraries = program_libraries();
-  spec.sections = {{"const", 1, std::vector<std::uint8_t>{0}, {}},
+  ImagePlan plan;
+  plan.libraries = program_libraries();
+  plan.sections = {{"const", 1, std::vector<std::uint8_t>{0}, {}},
                    {"form", 1, std::vector<std::uint8_t>{}, {}},
                    {"help", 1, std::vector<std::uint8_t>(0x34), {}},
                    {"code", 5, code.data, code.relocations},
                    {"var", 0x13, std::nullopt, {}},
                    {"@reloc1", 1, write_identifier_tables(tables), {}}};
-  spec.entry_code_offset = 0x28;
-  auto image = write_image(spec);
+  plan.entry_code_offset = 0x28;
+  auto image = write_image(plan);
   ImageInfo info = read_image(image);
   const SectionInfo &last = info.sections.back();
   put_u32(image, last.header_offset + 0x24, last.data_size - shrink_declared);
