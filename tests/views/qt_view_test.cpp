@@ -372,6 +372,24 @@ TEST_F(QtViewTest, StartsOnPageZeroAndShowsOnlyThePageOnShow) {
   }
 }
 
+TEST_F(QtViewTest, CtrlTabKeepsTheFocusOnTheNewPage) {
+  widget(ctl::编辑框1)->setFocus();
+  QApplication::processEvents();
+  ASSERT_EQ(QApplication::focusWidget(), widget(ctl::编辑框1));
+  // Each page's first control that takes the focus, in page order.
+  const std::array<std::uint32_t, 5> first = {
+      ctl::编辑框1, ctl::xya1, ctl::二次项系数, ctl::分子1, ctl::编辑框13};
+  for (int page = 1; page <= 5; ++page) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab,
+                    Qt::ControlModifier);
+    QApplication::processEvents();
+    EXPECT_EQ(tabs()->currentIndex(), page % 5);
+    EXPECT_EQ(QApplication::focusWidget(),
+              widget(first[static_cast<std::size_t>(page % 5)]))
+        << page;
+  }
+}
+
 TEST_F(QtViewTest, AControlHiddenByTheProgramStaysHiddenWhenItsPageReturns) {
   clickPage(3);
   QWidget *random = widget(ctl::随机1);

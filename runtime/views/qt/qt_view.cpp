@@ -214,6 +214,7 @@ struct QtView::Impl {
   QWidget *createCheckBox(const rt::Control &control, QWidget *parent);
   QWidget *createComboBox(const rt::Control &control, QWidget *parent);
   QWidget *createTabControl(const rt::Control &control, QWidget *parent);
+  void keepFocusOnPage(QTabWidget &tabs, const rt::Control &tab, int page);
   QWidget *createHypertextView(const rt::Control &control, QWidget *parent);
 
   void applyVisibility(const rt::Control &control);
@@ -500,15 +501,38 @@ QWidget *QtView::Impl::createTabControl(const rt::Control &c, QWidget *parent) {
   tabs->setCurrentIndex(c.selection());
   const std::uint32_t id = c.id();
   QObject::connect(
-      tabs, &QTabWidget::currentChanged, tabs, [this, id](int page) {
-        guarded("changing the page", [this, id, page] {
+      tabs, &QTabWidget::currentChanged, tabs, [this, tabs, id](int page) {
+        guarded("changing the page", [this, tabs, id, page] {
+          const bool hadFocus = tabs->isAncestorOf(QApplication::focusWidget());
           const bool accepted = actions && actions->select_page(id, page);
           const rt::Control *c = control(id);
           if (!accepted && c)
             applySelection(*c);
+          if (accepted && c && hadFocus)
+            keepFocusOnPage(*tabs, *c, page);
         });
       });
   return tabs;
+}
+
+// Hiding the old page's controls took the keyboard focus away from the tab
+// control; the first control of the new page that takes the focus gets it
+// back, so that Ctrl+Tab keeps turning the pages.
+void QtView::Impl::keepFocusOnPage(QTabWidget &tabs, const rt::Control &tab,
+                                   int page) {
+  if (tabs.isAncestorOf(QApplication::focusWidget()))
+    return;
+  const auto &pages = tab.record().pages;
+  if (page < 0 || static_cast<std::size_t>(page) >= pages.size())
+    return;
+  for (std::uint32_t id : pages[static_cast<std::size_t>(page)]) {
+    QWidget *w = widget(id);
+    if (w && w->isVisible() && w->isEnabled() &&
+        (w->focusPolicy() & Qt::TabFocus) != 0) {
+      w->setFocus(Qt::TabFocusReason);
+      return;
+    }
+  }
 }
 
 QWidget *QtView::Impl::createHypertextView(const rt::Control &c,
