@@ -19,9 +19,12 @@ struct ProgramRun {
   std::string out;
 };
 
-// Runs quadrix with `environment` (VAR=value words) added.
+// Runs quadrix with `environment` (VAR=value words) added. The output file
+// is the running test's own: ctest runs the cases of this file side by side.
 ProgramRun runQuadrix(const std::string &environment) {
-  const std::string out = ::testing::TempDir() + "quadrix_window.out";
+  const std::string out =
+      ::testing::TempDir() + "quadrix_window_" +
+      ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".out";
   const std::string command = "env QT_QPA_PLATFORM=offscreen " + environment +
                               " '" QX_TEST_QUADRIX "' > '" + out +
                               "' 2> /dev/null";
@@ -36,8 +39,9 @@ ProgramRun runQuadrix(const std::string &environment) {
 TEST(QuadrixWindow, ReportsOnceShownAndEndsNormally) {
   const ProgramRun run = runQuadrix("QUADRIX_EXIT_AFTER_SHOW=1");
   EXPECT_EQ(run.status, 0);
-  EXPECT_EQ(run.out.rfind("quadrix: shown rss_kb=", 0), 0u) << run.out;
-  EXPECT_GT(std::atol(run.out.c_str() + 22), 0) << run.out;
+  const std::string report = "quadrix: shown rss_kb=";
+  ASSERT_EQ(run.out.rfind(report, 0), 0u) << run.out;
+  EXPECT_GT(std::atol(run.out.c_str() + report.size()), 0) << run.out;
 }
 
 TEST(QuadrixWindow, PicturesThePageItIsToldToStartOn) {
