@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -50,6 +51,8 @@ Result runCli(const std::string &script, const std::string &arguments = "") {
   result.out = readFile(out);
   result.err = readFile(err);
   result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  for (const std::string &file : {in, out, err})
+    std::remove(file.c_str());
   return result;
 }
 
@@ -224,6 +227,7 @@ TEST(CliCommandLine, ReadsAScriptFileNamedOnTheCommandLine) {
   const std::string path = ::testing::TempDir() + "quadrix_cli_file.qxs";
   std::ofstream(path, std::ios::binary) << "type 编辑框1 4\nprint 编辑框1\n";
   const Result result = runCli("print 编辑框3\n", "'" + path + "'");
+  std::remove(path.c_str());
   EXPECT_EQ(result.out, "4\n"); // standard input is not read
   EXPECT_EQ(result.status, 0);
 }
