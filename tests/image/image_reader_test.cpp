@@ -4,6 +4,7 @@
 #include "image/image_format.h"
 #include "image/image_reader.h"
 #include "image/image_writer.h"
+#include "tests/image/format_test_support.h"
 #include "tests/image/test_image.h"
 
 #include <gtest/gtest.h>
@@ -15,21 +16,8 @@ namespace qx::image {
 namespace {
 
 using namespace layout;
-
-void put_u32(std::vector<std::uint8_t> &bytes, std::size_t at,
-             std::uint32_t value) {
-  for (int i = 0; i < 4; ++i)
-    bytes[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
-template <typename Fn> std::string error_of(Fn &&fn) {
-  try {
-    fn();
-  } catch (const FormatError &error) {
-    return error.what();
-  }
-  return "(no error)";
-}
+using qx::test::error_of;
+using qx::test::put_u32;
 
 TEST(ImageReader, HeaderAndLibraries) {
   auto image = test::small_image().bytes;
