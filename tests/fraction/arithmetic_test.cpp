@@ -12,6 +12,9 @@
 namespace qx::fraction {
 namespace {
 
+using qx::fraction::testing::expect_rows;
+using qx::fraction::testing::Row;
+
 constexpr std::int32_t kMax = 2147483647;
 constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
 
@@ -44,29 +47,19 @@ TEST(FractionPredicates, ValidityAndProperness) {
 }
 
 TEST(FractionSign, NormalizeFraction) {
-  struct Row {
-    Fraction in;
-    Fraction out;
-  };
-  const Row rows[] = {
+  const Row<Fraction, Fraction> rows[] = {
       {{3, 4}, {3, 4}},    {{-3, 4}, {-3, 4}}, {{3, -4}, {-3, 4}},
       {{-3, -4}, {3, 4}},  {{0, -5}, {0, -5}}, {{0, 5}, {0, 5}},
       {{-4, 0}, {-4, 0}},  {{4, 0}, {4, 0}},   {{kMax, -kMax}, {-kMax, kMax}},
       {{kMin, 3}, {0, 0}}, // outside the field range
       {{3, kMin}, {0, 0}}, // -kMin does not fit
   };
-  for (const Row &row : rows) {
-    SCOPED_TRACE(::testing::PrintToString(row.in));
-    EXPECT_EQ(normalize_fraction_sign(row.in), row.out);
-  }
+  expect_rows(rows,
+              [](const Fraction &in) { return normalize_fraction_sign(in); });
 }
 
 TEST(FractionSign, NormalizeMixed) {
-  struct Row {
-    MixedNumber in;
-    MixedNumber out;
-  };
-  const Row rows[] = {
+  const Row<MixedNumber, MixedNumber> rows[] = {
       {{-2, 1, 3}, {2, -1, 3}},
       {{2, -1, -3}, {2, 1, 3}},
       {{2, -1, 3}, {2, -1, 3}},
@@ -80,10 +73,8 @@ TEST(FractionSign, NormalizeMixed) {
       {{kMax, kMax, -kMax}, {kMax, -kMax, kMax}},
       {{kMin, 1, 2}, {0, 0, 0}},
   };
-  for (const Row &row : rows) {
-    SCOPED_TRACE(::testing::PrintToString(row.in));
-    EXPECT_EQ(normalize_mixed_sign(row.in), row.out);
-  }
+  expect_rows(rows,
+              [](const MixedNumber &in) { return normalize_mixed_sign(in); });
 }
 
 TEST(FractionDivisors, GcdAndLcm) {
@@ -118,11 +109,7 @@ TEST(FractionDivisors, GcdAndLcm) {
 }
 
 TEST(FractionReduce, LowestTermsAndCanonicalSign) {
-  struct Row {
-    Fraction in;
-    Fraction out;
-  };
-  const Row rows[] = {
+  const Row<Fraction, Fraction> rows[] = {
       {{6, 8}, {3, 4}},
       {{6, -8}, {-3, 4}},
       {{-6, -8}, {3, 4}},
@@ -137,10 +124,7 @@ TEST(FractionReduce, LowestTermsAndCanonicalSign) {
       {{kMin, 1}, {0, 0}},           // -2147483648 does not fit
       {{1, kMin}, {0, 0}},
   };
-  for (const Row &row : rows) {
-    SCOPED_TRACE(::testing::PrintToString(row.in));
-    EXPECT_EQ(reduce_fraction(row.in), row.out);
-  }
+  expect_rows(rows, [](const Fraction &in) { return reduce_fraction(in); });
 }
 
 TEST(FractionCommonDenominator, Pairs) {

@@ -14,15 +14,14 @@
 namespace qx::fraction {
 namespace {
 
+using qx::fraction::testing::expect_rows;
+using qx::fraction::testing::Row;
+
 constexpr std::int32_t kMax = 2147483647;
 constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
 
 TEST(FractionMixed, MixedToFraction) {
-  struct Row {
-    MixedNumber m;
-    Fraction f;
-  };
-  const Row rows[] = {
+  const Row<MixedNumber, Fraction> rows[] = {
       {{2, 1, 3}, {7, 3}},
       {{2, -1, 3}, {-7, 3}},
       {{-2, 1, 3}, {-7, 3}},
@@ -38,18 +37,11 @@ TEST(FractionMixed, MixedToFraction) {
       {{46341, 1, 46341}, {0, 0}},       // 2147488282/46341
       {{100000, -70000, 70001}, {0, 0}}, // sign right, too large
   };
-  for (const Row &row : rows) {
-    SCOPED_TRACE(::testing::PrintToString(row.m));
-    EXPECT_EQ(mixed_to_fraction(row.m), row.f);
-  }
+  expect_rows(rows, [](const MixedNumber &m) { return mixed_to_fraction(m); });
 }
 
 TEST(FractionMixed, FractionToMixed) {
-  struct Row {
-    Fraction f;
-    MixedNumber m;
-  };
-  const Row rows[] = {
+  const Row<Fraction, MixedNumber> rows[] = {
       {{7, 3}, {2, 1, 3}},
       {{-7, 3}, {2, -1, 3}},
       {{7, -3}, {2, -1, 3}},
@@ -65,18 +57,11 @@ TEST(FractionMixed, FractionToMixed) {
       {{kMin, 3}, {715827882, -2, 3}}, // in range once divided
       {{kMin, 1}, {0, 0, 0}},
   };
-  for (const Row &row : rows) {
-    SCOPED_TRACE(::testing::PrintToString(row.f));
-    EXPECT_EQ(fraction_to_mixed(row.f), row.m);
-  }
+  expect_rows(rows, [](const Fraction &f) { return fraction_to_mixed(f); });
 }
 
 TEST(FractionMixed, ReduceMixed) {
-  struct Row {
-    MixedNumber in;
-    MixedNumber out;
-  };
-  const Row rows[] = {
+  const Row<MixedNumber, MixedNumber> rows[] = {
       {{1, 6, 8}, {1, 3, 4}},
       {{2, 4, 3}, {3, 1, 3}},
       {{-4, 1, 1}, {-5, 0, 1}},
@@ -88,10 +73,7 @@ TEST(FractionMixed, ReduceMixed) {
       {{kMax - 1, 2, 2}, {kMax, 0, 1}},
       {{kMax, 2, 2}, {0, 0, 0}}, // 2147483648 does not fit
   };
-  for (const Row &row : rows) {
-    SCOPED_TRACE(::testing::PrintToString(row.in));
-    EXPECT_EQ(reduce_mixed(row.in), row.out);
-  }
+  expect_rows(rows, [](const MixedNumber &in) { return reduce_mixed(in); });
 }
 
 TEST(FractionDecimal, ToDecimal) {
@@ -227,11 +209,7 @@ TEST_F(FractionDecimalText, DecimalToMixed) {
 }
 
 TEST_F(FractionDecimalText, NearestInteger) {
-  struct Row {
-    Fraction f;
-    std::int32_t n;
-  };
-  const Row rows[] = {
+  const Row<Fraction, std::int32_t> rows[] = {
       {{10, 3}, 3},        {{11, 3}, 4},
       {{-11, 3}, -4},      {{3, 0}, 0},
       {{5, 2}, 3},         {{-5, 2}, -3},
@@ -241,10 +219,7 @@ TEST_F(FractionDecimalText, NearestInteger) {
       {{-kMax, 1}, -kMax}, {{kMax, 2}, 1073741824},
       {{kMin, -1}, 0}, // 2147483648 is beyond the range
   };
-  for (const Row &row : rows) {
-    SCOPED_TRACE(::testing::PrintToString(row.f));
-    EXPECT_EQ(fraction_nearest_int(row.f), row.n);
-  }
+  expect_rows(rows, [](const Fraction &f) { return fraction_nearest_int(f); });
 }
 
 } // namespace
