@@ -29,6 +29,27 @@ void check_array_words(std::span<const std::uint32_t> words,
                       " elements, its sizes give " + std::to_string(elements));
 }
 
+// Appends one item's bytes; `name` identifies it in errors.
+void put_item(ByteWriter &out, const ConstItem &item, const std::string &name) {
+  switch (item.kind) {
+  case ConstKind::Text: {
+    std::string gbk = to_gbk(item.text, name);
+    if (gbk.find('\0') != std::string::npos)
+      throw FormatError(name + ": the text holds a zero byte");
+    out.put_cstring(gbk);
+    break;
+  }
+  case ConstKind::Double:
+    out.put_u64(std::bit_cast<std::uint64_t>(item.number));
+    break;
+  case ConstKind::Array:
+    check_array_words(item.array_words, name);
+    for (std::uint32_t word : item.array_words)
+      out.put_u32(word);
+    break;
+  }
+}
+
 } // namespace
 
 std::vector<std::uint8_t> write_const_data(std::span<const ConstItem> items) {
@@ -38,25 +59,17 @@ std::vector<std::uint8_t> write_const_data(std::span<const ConstItem> items) {
     if (out.size() != item.offset)
       throw FormatError(name + ": the items before it end at " +
                         hex(out.size()));
-    switch (item.kind) {
-    case ConstKind::Text: {
-      std::string gbk = to_gbk(item.text, name);
-      if (gbk.find('\0') != std::string::npos)
-        throw FormatError(name + ": the text holds a zero byte");
-      out.put_cstring(gbk);
-      break;
-    }
-    case ConstKind::Double:
-      out.put_u64(std::bit_cast<std::uint64_t>(item.number));
-      break;
-    case ConstKind::Array:
-      check_array_words(item.array_words, name);
-      for (std::uint32_t word : item.array_words)
-        out.put_u32(word);
-      break;
-    }
+    put_item(out, item, name);
   }
   return out.take();
+}
+
+void assign_const_offsets(std::span<ConstItem> items) {
+  ByteWriter out;
+  for (ConstItem &item : items) {
+    item.offset = checked_u32(out.size(), "const item offset");
+    put_item(out, item, "const item " + std::string(item.name));
+  }
 }
 
 } // namespace qx::image

@@ -1,14 +1,9 @@
-// The program image that the executable carries in writable data.
+// The program image that the executable carries in writable data, declared
+// once in image/embedded_image.h (the placeholder image defines the same
+// symbols, without the pristine copy).
 #ifndef QUADRIX_LAUNCHER_PROGRAM_IMAGE_H
 #define QUADRIX_LAUNCHER_PROGRAM_IMAGE_H
 
-#include <stdint.h>
-
-extern "C" {
-/// The image's first byte; the runtime patches the image in place.
-extern unsigned char qx_program_image[];
-/// The image's size in bytes.
-extern const uint32_t qx_program_image_size;
-}
+#include "image/embedded_image.h"
 
 #endif // QUADRIX_LAUNCHER_PROGRAM_IMAGE_H

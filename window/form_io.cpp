@@ -1,11 +1,13 @@
 // Reads and writes the form section: the byte format of the window
 // description.
 //
-// The reader accepts exactly what the writer can produce again: every byte
+// Each record kind's layout is written once, as a transfer function over a
+// direction: `Reading` fills the model from bytes, `Writing` puts the model's
+// fields, and both offer the same operations. The reader checks every byte
 // that the model does not carry (zero words, kind constants, the 4 of every
-// control body, the offsets of records that follow one another without gaps)
-// is checked, so write(read(bytes)) == bytes for every accepted input, apart
-// from the two slot words of the head, whose stored value has no meaning.
+// control body, the offsets of records that follow one another without gaps),
+// so write(read(bytes)) == bytes for every accepted input, apart from the two
+// slot words of the head, whose stored value has no meaning.
 #include "window/form_io.h"
 
 #include "image/byte_reader.h"
@@ -13,8 +15,10 @@
 
 #include <algorithm>
 #include <array>
+#include <concepts>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 namespace qx::form {
 namespace {
@@ -51,550 +55,521 @@ std::string record_context(std::size_t index, std::uint32_t id) {
   return "form record " + std::to_string(index) + " (" + hex(id) + ")";
 }
 
-// ---- Reading -------------------------------------------------------------
+// ---- The two directions ----------------------------------------------------
 
-void read_block_start(ByteReader &in, std::uint32_t constant) {
-  in.expect_zeros(20, "reserved bytes of the property block");
-  in.expect_u32(constant, "kind constant");
+// Fills fields from bytes. Every read is bounds-checked by the ByteReader; a
+// count is checked against the bytes that remain before anything is sized by
+// it.
+class Reading {
+public:
+  explicit Reading(ByteReader &in) : in_(in) {}
+
+  void u8(std::uint8_t &value, std::string_view field) {
+    value = in_.read_u8(field);
+  }
+  void u32(std::uint32_t &value, std::string_view field) {
+    value = in_.read_u32(field);
+  }
+  void i32(std::int32_t &value, std::string_view field) {
+    value = in_.read_i32(field);
+  }
+  void zeros(std::size_t count, std::string_view field) {
+    in_.expect_zeros(count, field);
+  }
+  void word(std::uint32_t value, std::string_view field) {
+    in_.expect_u32(value, field);
+  }
+  void cstring(std::string &text, std::string_view field) {
+    text = in_.read_cstring(field);
+  }
+  void counted_text(std::string &text, std::string_view field) {
+    text = in_.read_counted_text(field);
+  }
+  template <std::size_t N>
+  void bytes(std::array<std::uint8_t, N> &bytes, std::string_view field) {
+    auto stored = in_.read_bytes(N, field);
+    std::copy(stored.begin(), stored.end(), bytes.begin());
+  }
+
+  // A u32 byte length, then that many bytes.
+  void blob(std::vector<std::uint8_t> &bytes, std::string_view length_field,
+            std::string_view field) {
+    std::size_t start = in_.position();
+    std::uint32_t size = in_.read_u32(length_field);
+    if (size > in_.remaining())
+      fail_past_end(start, length_field, size);
+    auto stored = in_.read_bytes(size, field);
+    bytes.assign(stored.begin(), stored.end());
+  }
+
+  // A u32 element count; each element takes at least `min_size` bytes.
+  template <class T>
+  void count_u32(std::vector<T> &elements, std::size_t min_size,
+                 std::string_view field) {
+    std::size_t start = in_.position();
+    std::uint32_t count = in_.read_u32(field);
+    if (count > in_.remaining() / min_size)
+      fail_past_end(start, field, count);
+    elements.resize(count);
+  }
+
+  // A u16 element count (at most 65535 elements, so no limit is needed).
+  template <class T>
+  void count_u16(std::vector<T> &elements, std::string_view field) {
+    elements.resize(in_.read_u16(field));
+  }
+
+  // A u32 byte length of 4-byte elements.
+  template <class T>
+  void length_of_words(std::vector<T> &elements, std::string_view field) {
+    std::size_t start = in_.position();
+    std::uint32_t size = in_.read_u32(field);
+    if (size % 4 != 0)
+      in_.fail_at(start, field, "is " + hex(size) + ", not a multiple of 4");
+    if (size > in_.remaining())
+      fail_past_end(start, field, size);
+    elements.resize(size / 4);
+  }
+
+  // A u16 count that repeats the size of a list already transferred.
+  template <class T>
+  void repeated_count_u16(const std::vector<T> &elements,
+                          std::string_view field) {
+    std::size_t start = in_.position();
+    std::uint16_t count = in_.read_u16(field);
+    if (count != elements.size())
+      in_.fail_at(start, field,
+                  "is " + std::to_string(count) + " but " +
+                      std::to_string(elements.size()) +
+                      " item values are stored");
+  }
+
+  // A u32 length that is either 0 (absent) or `size` (present; `body`
+  // transfers the value).
+  template <class T, class Body>
+  void optional_block(std::optional<T> &value, std::uint32_t size,
+                      std::string_view field, Body body) {
+    std::size_t start = in_.position();
+    std::uint32_t length = in_.read_u32(field);
+    if (length == 0) {
+      value.reset();
+      return;
+    }
+    if (length != size)
+      in_.fail_at(start, field,
+                  "is " + hex(length) + "; it is 0 or " + std::to_string(size) +
+                      " bytes");
+    body(value.emplace());
+  }
+
+  // A word count, then the pages' identifiers, each page closed by a zero.
+  void child_list(std::vector<std::vector<std::uint32_t>> &pages) {
+    std::size_t start = in_.position();
+    std::uint32_t count = in_.read_u32("child list length");
+    if (count > in_.remaining() / 4)
+      fail_past_end(start, "child list length", count);
+    pages.clear();
+    std::vector<std::uint32_t> page;
+    for (std::uint32_t i = 0; i < count; ++i) {
+      std::uint32_t id = in_.read_u32("child list");
+      if (id != 0) {
+        page.push_back(id);
+        continue;
+      }
+      pages.push_back(std::move(page));
+      page.clear();
+    }
+    if (!page.empty())
+      in_.fail("child list", "ends without the zero word that closes a page");
+  }
+
+private:
+  [[noreturn]] void fail_past_end(std::size_t start, std::string_view field,
+                                  std::uint32_t value) const {
+    in_.fail_at(start, field,
+                "is " + hex(value) + ", which runs past the record end (" +
+                    hex(in_.remaining()) + " bytes remain)");
+  }
+
+  ByteReader &in_;
+};
+
+// Puts fields. Refuses what the format cannot hold (a zero byte inside a
+// zero-terminated text, a count wider than its field), naming the record.
+class Writing {
+public:
+  Writing(ByteWriter &out, std::size_t index, std::uint32_t id)
+      : out_(out), index_(index), id_(id) {}
+
+  void u8(std::uint8_t value, std::string_view) { out_.put_u8(value); }
+  void u32(std::uint32_t value, std::string_view) { out_.put_u32(value); }
+  void i32(std::int32_t value, std::string_view) { out_.put_i32(value); }
+  void zeros(std::size_t count, std::string_view) { out_.put_zeros(count); }
+  void word(std::uint32_t value, std::string_view) { out_.put_u32(value); }
+  void cstring(std::string_view text, std::string_view field) {
+    if (text.find('\0') != std::string_view::npos)
+      fail(std::string(field) + " holds a zero byte, which would end it");
+    out_.put_cstring(text);
+  }
+  void counted_text(std::string_view text, std::string_view) {
+    out_.put_counted_text(text);
+  }
+  template <std::size_t N>
+  void bytes(const std::array<std::uint8_t, N> &bytes, std::string_view) {
+    out_.put_bytes(bytes);
+  }
+
+  void blob(const std::vector<std::uint8_t> &bytes,
+            std::string_view length_field, std::string_view) {
+    out_.put_u32(image::checked_u32(bytes.size(), length_field));
+    out_.put_bytes(bytes);
+  }
+
+  template <class T>
+  void count_u32(const std::vector<T> &elements, std::size_t,
+                 std::string_view field) {
+    out_.put_u32(image::checked_u32(elements.size(), field));
+  }
+
+  template <class T>
+  void count_u16(const std::vector<T> &elements, std::string_view field) {
+    out_.put_u16(checked_u16(elements.size(), field));
+  }
+
+  template <class T>
+  void length_of_words(const std::vector<T> &elements, std::string_view field) {
+    // The u16 count that follows bounds the list, so 4 × size fits.
+    checked_u16(elements.size(), field);
+    out_.put_u32(static_cast<std::uint32_t>(elements.size() * 4));
+  }
+
+  template <class T>
+  void repeated_count_u16(const std::vector<T> &elements,
+                          std::string_view field) {
+    out_.put_u16(checked_u16(elements.size(), field));
+  }
+
+  template <class T, class Body>
+  void optional_block(const std::optional<T> &value, std::uint32_t size,
+                      std::string_view, Body body) {
+    if (!value) {
+      out_.put_u32(0);
+      return;
+    }
+    out_.put_u32(size);
+    body(*value);
+  }
+
+  void child_list(const std::vector<std::vector<std::uint32_t>> &pages) {
+    std::size_t words = 0;
+    for (const auto &page : pages) {
+      if (std::ranges::find(page, 0u) != page.end())
+        fail("a page's child list holds identifier 0, which would close the "
+             "page");
+      words += page.size() + 1;
+    }
+    out_.put_u32(image::checked_u32(words, "child list length"));
+    for (const auto &page : pages) {
+      for (std::uint32_t id : page)
+        out_.put_u32(id);
+      out_.put_u32(0);
+    }
+  }
+
+  [[noreturn]] void fail(const std::string &problem) const {
+    throw FormatError(record_context(index_, id_) + ": " + problem);
+  }
+
+private:
+  std::uint16_t checked_u16(std::size_t value, std::string_view field) const {
+    if (value > 0xFFFF)
+      fail(std::string(field) + " is " + std::to_string(value) +
+           ", more than its 16 bits hold");
+    return static_cast<std::uint16_t>(value);
+  }
+
+  ByteWriter &out_;
+  std::size_t index_;
+  std::uint32_t id_;
+};
+
+// ---- One layout per record kind
+// ----------------------------------------------
+
+// `M` is the model type, const when writing.
+template <class M, class T>
+concept ModelOf = std::same_as<std::remove_const_t<M>, T>;
+
+template <class Io, ModelOf<Font> F> void transfer(Io &io, F &font) {
+  io.i32(font.height, "font height");
+  io.i32(font.width, "font width");
+  io.i32(font.escapement, "font escapement");
+  io.i32(font.orientation, "font orientation");
+  io.i32(font.weight, "font weight");
+  io.u8(font.italic, "font italic");
+  io.u8(font.underline, "font underline");
+  io.u8(font.strike_out, "font strike-out");
+  io.u8(font.char_set, "font character set");
+  io.u8(font.out_precision, "font output precision");
+  io.u8(font.clip_precision, "font clipping precision");
+  io.u8(font.quality, "font quality");
+  io.u8(font.pitch_and_family, "font pitch and family");
+  io.bytes(font.face_name, "font face name");
 }
 
-std::optional<Font> read_font(ByteReader &in) {
-  std::size_t start = in.position();
-  std::uint32_t length = in.read_u32("font length");
-  if (length == 0)
-    return std::nullopt;
-  if (length != kFontSize)
-    in.fail_at(start, "font length",
-               "is " + hex(length) + "; a font is 0 or 60 bytes");
-  Font font;
-  font.height = in.read_i32("font height");
-  font.width = in.read_i32("font width");
-  font.escapement = in.read_i32("font escapement");
-  font.orientation = in.read_i32("font orientation");
-  font.weight = in.read_i32("font weight");
-  font.italic = in.read_u8("font italic");
-  font.underline = in.read_u8("font underline");
-  font.strike_out = in.read_u8("font strike-out");
-  font.char_set = in.read_u8("font character set");
-  font.out_precision = in.read_u8("font output precision");
-  font.clip_precision = in.read_u8("font clipping precision");
-  font.quality = in.read_u8("font quality");
-  font.pitch_and_family = in.read_u8("font pitch and family");
-  auto face = in.read_bytes(font.face_name.size(), "font face name");
-  std::copy(face.begin(), face.end(), font.face_name.begin());
-  return font;
+template <class Io, class F> void transfer_font(Io &io, F &font) {
+  io.optional_block(font, kFontSize, "font length",
+                    [&](auto &present) { transfer(io, present); });
 }
 
-WindowProps read_window_props(ByteReader &in) {
-  WindowProps props;
-  read_block_start(in, kKinds[0].constant);
-  props.attr_18 = in.read_u32("window attribute 0x18");
-  props.attr_1c = in.read_u32("window attribute 0x1C");
-  props.background = in.read_u32("background colour");
-  props.attr_24 = in.read_u32("window attribute 0x24");
+template <class Io, ModelOf<WindowProps> P> void transfer(Io &io, P &props) {
+  io.u32(props.attr_18, "window attribute 0x18");
+  io.u32(props.attr_1c, "window attribute 0x1C");
+  io.u32(props.background, "background colour");
+  io.u32(props.attr_24, "window attribute 0x24");
   for (auto &attr : props.attrs_28)
-    attr = in.read_u32("window attribute 0x28");
-  in.expect_zeros(20, "zero words at 0x38");
-  props.attr_4c = in.read_u32("window attribute 0x4C");
-  in.expect_zeros(24, "zero words at 0x50");
-  std::size_t start = in.position();
-  std::uint32_t icon_size = in.read_u32("icon length");
-  if (icon_size > in.remaining())
-    in.fail_at(start, "icon length",
-               "is " + hex(icon_size) + ", which runs past the record end (" +
-                   hex(in.remaining()) + " bytes remain)");
-  auto icon = in.read_bytes(icon_size, "icon");
-  props.icon.assign(icon.begin(), icon.end());
-  in.expect_u32(0, "word after the icon");
-  props.title = in.read_counted_text("title");
-  in.expect_u32(0, "word after the title");
-  return props;
+    io.u32(attr, "window attribute 0x28");
+  io.zeros(20, "zero words at 0x38");
+  io.u32(props.attr_4c, "window attribute 0x4C");
+  io.zeros(24, "zero words at 0x50");
+  io.blob(props.icon, "icon length", "icon");
+  io.word(0, "word after the icon");
+  io.counted_text(props.title, "title");
+  io.word(0, "word after the title");
 }
 
-EditProps read_edit_props(ByteReader &in) {
-  EditProps props;
-  read_block_start(in, kKinds[1].constant);
-  props.border_style = in.read_u32("border style");
-  props.text_colour = in.read_u32("text colour");
-  props.background = in.read_u32("background colour");
-  props.attr_24 = in.read_u32("edit attribute 0x24");
-  in.expect_zeros(12, "zero words at 0x28");
-  props.attr_34 = in.read_u32("edit attribute 0x34");
-  props.input_mode = in.read_u32("input mode");
-  props.password_char = in.read_u32("password mask character");
-  in.expect_zeros(10, "zero bytes at 0x40");
-  props.attr_4a = in.read_u32("edit attribute 0x4A");
-  in.expect_zeros(24, "zero bytes at 0x4E");
-  return props;
+template <class Io, ModelOf<EditProps> P> void transfer(Io &io, P &props) {
+  io.u32(props.border_style, "border style");
+  io.u32(props.text_colour, "text colour");
+  io.u32(props.background, "background colour");
+  io.u32(props.attr_24, "edit attribute 0x24");
+  io.zeros(12, "zero words at 0x28");
+  io.u32(props.attr_34, "edit attribute 0x34");
+  io.u32(props.input_mode, "input mode");
+  io.u32(props.password_char, "password mask character");
+  io.zeros(10, "zero bytes at 0x40");
+  io.u32(props.attr_4a, "edit attribute 0x4A");
+  io.zeros(24, "zero bytes at 0x4E");
 }
 
-LabelProps read_label_props(ByteReader &in) {
-  LabelProps props;
-  read_block_start(in, kKinds[2].constant);
-  props.attr_18 = in.read_u32("label attribute 0x18");
-  props.attr_1c = in.read_u32("label attribute 0x1C");
-  props.attr_20 = in.read_u32("label attribute 0x20");
+template <class Io, ModelOf<LabelProps> P> void transfer(Io &io, P &props) {
+  io.u32(props.attr_18, "label attribute 0x18");
+  io.u32(props.attr_1c, "label attribute 0x1C");
+  io.u32(props.attr_20, "label attribute 0x20");
   for (auto &colour : props.colours_24)
-    colour = in.read_u32("first colour triple");
-  props.text_colour = in.read_u32("text colour");
-  props.background = in.read_u32("background colour");
-  props.attr_38 = in.read_u32("label attribute 0x38");
-  props.attr_3c = in.read_u32("label attribute 0x3C");
+    io.u32(colour, "first colour triple");
+  io.u32(props.text_colour, "text colour");
+  io.u32(props.background, "background colour");
+  io.u32(props.attr_38, "label attribute 0x38");
+  io.u32(props.attr_3c, "label attribute 0x3C");
   for (auto &colour : props.colours_40)
-    colour = in.read_u32("second colour triple");
-  props.attr_a = in.read_u32("label attribute A");
-  props.attr_50 = in.read_u32("label attribute 0x50");
-  props.attr_b = in.read_u32("label attribute B");
-  props.font = read_font(in);
-  in.expect_u32(0, "word after the font");
-  props.caption = in.read_counted_text("caption");
-  in.expect_zeros(8, "zero bytes after the caption");
-  return props;
+    io.u32(colour, "second colour triple");
+  io.u32(props.attr_a, "label attribute A");
+  io.u32(props.attr_50, "label attribute 0x50");
+  io.u32(props.attr_b, "label attribute B");
+  transfer_font(io, props.font);
+  io.word(0, "word after the font");
+  io.counted_text(props.caption, "caption");
+  io.zeros(8, "zero bytes after the caption");
 }
 
-ButtonProps read_button_props(ByteReader &in) {
-  ButtonProps props;
-  read_block_start(in, kKinds[3].constant);
-  props.attr_18 = in.read_u32("button attribute 0x18");
-  props.attr_1c = in.read_u32("button attribute 0x1C");
-  props.attr_20 = in.read_u32("button attribute 0x20");
-  in.expect_zeros(8, "zero words at 0x24");
-  props.caption = in.read_counted_text("caption");
-  return props;
+template <class Io, ModelOf<ButtonProps> P> void transfer(Io &io, P &props) {
+  io.u32(props.attr_18, "button attribute 0x18");
+  io.u32(props.attr_1c, "button attribute 0x1C");
+  io.u32(props.attr_20, "button attribute 0x20");
+  io.zeros(8, "zero words at 0x24");
+  io.counted_text(props.caption, "caption");
 }
 
-CheckBoxProps read_check_box_props(ByteReader &in) {
-  CheckBoxProps props;
-  read_block_start(in, kKinds[4].constant);
-  in.expect_zeros(16, "zero words at 0x18");
-  props.attr_28 = in.read_u32("check box attribute 0x28");
-  in.expect_u32(0, "zero word at 0x2C");
-  props.background = in.read_u32("background colour");
-  props.attr_34 = in.read_u32("check box attribute 0x34");
-  in.expect_u32(0, "zero word at 0x38");
-  props.font = read_font(in);
-  props.caption = in.read_counted_text("caption");
-  in.expect_zeros(8, "zero bytes after the caption");
-  return props;
+template <class Io, ModelOf<CheckBoxProps> P> void transfer(Io &io, P &props) {
+  io.zeros(16, "zero words at 0x18");
+  io.u32(props.attr_28, "check box attribute 0x28");
+  io.word(0, "zero word at 0x2C");
+  io.u32(props.background, "background colour");
+  io.u32(props.attr_34, "check box attribute 0x34");
+  io.word(0, "zero word at 0x38");
+  transfer_font(io, props.font);
+  io.counted_text(props.caption, "caption");
+  io.zeros(8, "zero bytes after the caption");
 }
 
-ComboProps read_combo_props(ByteReader &in) {
-  ComboProps props;
-  read_block_start(in, kKinds[5].constant);
-  props.style = in.read_u32("style value");
-  in.expect_zeros(16, "zero words at 0x1C");
-  props.attr_2c = in.read_u32("combo attribute 0x2C");
-  props.text_colour = in.read_u32("text colour");
-  props.background = in.read_u32("background colour");
-  in.expect_zeros(8, "zero words at 0x38");
-  std::size_t start = in.position();
-  std::uint32_t values_size = in.read_u32("item value length");
-  if (values_size % 4 != 0)
-    in.fail_at(start, "item value length",
-               "is " + hex(values_size) + ", not a multiple of 4");
-  if (values_size > in.remaining())
-    in.fail_at(start, "item value length",
-               "is " + hex(values_size) + ", which runs past the record end (" +
-                   hex(in.remaining()) + " bytes remain)");
-  props.items.resize(values_size / 4);
+template <class Io, ModelOf<ComboProps> P> void transfer(Io &io, P &props) {
+  io.u32(props.style, "style value");
+  io.zeros(16, "zero words at 0x1C");
+  io.u32(props.attr_2c, "combo attribute 0x2C");
+  io.u32(props.text_colour, "text colour");
+  io.u32(props.background, "background colour");
+  io.zeros(8, "zero words at 0x38");
+  io.length_of_words(props.items, "item value length");
   for (auto &item : props.items)
-    item.value = in.read_i32("item value");
-  in.expect_u32(0, "word after the item values");
-  start = in.position();
-  std::uint16_t count = in.read_u16("item count");
-  if (count != props.items.size())
-    in.fail_at(start, "item count",
-               "is " + std::to_string(count) + " but " +
-                   std::to_string(props.items.size()) +
-                   " item values are stored");
+    io.i32(item.value, "item value");
+  io.word(0, "word after the item values");
+  io.repeated_count_u16(props.items, "item count");
   for (auto &item : props.items)
-    item.text = in.read_counted_text("item text");
-  in.expect_zeros(12, "zero bytes after the item texts");
-  return props;
+    io.counted_text(item.text, "item text");
+  io.zeros(12, "zero bytes after the item texts");
 }
 
-TabProps read_tab_props(ByteReader &in) {
-  TabProps props;
-  read_block_start(in, kKinds[6].constant);
-  in.expect_zeros(16, "zero words at 0x18");
-  props.attr_28 = in.read_u32("tab attribute 0x28");
-  props.background = in.read_u32("background colour");
-  props.font = read_font(in);
-  std::uint16_t count = in.read_u16("page count");
-  props.pages.reserve(std::min<std::size_t>(count, in.remaining() / 4));
-  for (std::uint16_t page = 0; page < count; ++page)
-    props.pages.push_back(in.read_counted_text("page caption"));
-  return props;
+template <class Io, ModelOf<TabProps> P> void transfer(Io &io, P &props) {
+  io.zeros(16, "zero words at 0x18");
+  io.u32(props.attr_28, "tab attribute 0x28");
+  io.u32(props.background, "background colour");
+  transfer_font(io, props.font);
+  io.count_u16(props.pages, "page count");
+  for (auto &caption : props.pages)
+    io.counted_text(caption, "page caption");
 }
 
-HyperlinkProps read_hyperlink_props(ByteReader &in) {
-  HyperlinkProps props;
-  read_block_start(in, kKinds[7].constant);
-  props.attr_18 = in.read_u32("link attribute 0x18");
+template <class Io, ModelOf<HyperlinkProps> P> void transfer(Io &io, P &props) {
+  io.u32(props.attr_18, "link attribute 0x18");
   for (auto &colour : props.link_colours)
-    colour = in.read_u32("link colour");
-  props.background = in.read_u32("background colour");
-  in.expect_u32(0, "zero word at 0x2C");
-  props.font = read_font(in);
-  props.caption = in.read_counted_text("caption");
-  in.expect_u32(0, "word after the caption");
-  props.target = in.read_counted_text("target web address");
-  return props;
+    io.u32(colour, "link colour");
+  io.u32(props.background, "background colour");
+  io.word(0, "zero word at 0x2C");
+  transfer_font(io, props.font);
+  io.counted_text(props.caption, "caption");
+  io.word(0, "word after the caption");
+  io.counted_text(props.target, "target web address");
 }
 
-HypertextProps read_hypertext_props(ByteReader &in) {
-  HypertextProps props;
-  read_block_start(in, kKinds[8].constant);
-  props.attr_18 = in.read_u32("view attribute 0x18");
-  in.expect_zeros(8, "zero words at 0x1C");
-  props.address = in.read_counted_text("web address");
-  return props;
+template <class Io, ModelOf<HypertextProps> P> void transfer(Io &io, P &props) {
+  io.u32(props.attr_18, "view attribute 0x18");
+  io.zeros(8, "zero words at 0x1C");
+  io.counted_text(props.address, "web address");
 }
 
-Props read_props(ByteReader &in, std::uint32_t unit) {
-  switch (unit) {
-  case QX_UNIT_WINDOW:
-    return read_window_props(in);
-  case QX_UNIT_EDIT_BOX:
-    return read_edit_props(in);
-  case QX_UNIT_LABEL:
-    return read_label_props(in);
-  case QX_UNIT_BUTTON:
-    return read_button_props(in);
-  case QX_UNIT_CHECK_BOX:
-    return read_check_box_props(in);
-  case QX_UNIT_COMBO_BOX:
-    return read_combo_props(in);
-  case QX_UNIT_TAB_CONTROL:
-    return read_tab_props(in);
-  case QX_UNIT_HYPERLINK_BOX:
-    return read_hyperlink_props(in);
-  case QX_UNIT_HYPERTEXT_VIEW:
-    return read_hypertext_props(in);
-  default:
+// The property block of kind `I`: the reserved start, its kind constant,
+// then the kind's own fields.
+template <std::size_t I, class Io, class P>
+void transfer_block(Io &io, P &props) {
+  io.zeros(20, "reserved bytes of the property block");
+  io.word(kKinds[I].constant, "kind constant");
+  transfer(io, props);
+}
+
+// The head every record starts with.
+template <class Io, class U, class S>
+void transfer_head(Io &io, U &unit, S &name, S &comment) {
+  io.u32(unit, "unit type code");
+  io.zeros(20, "reserved bytes of the head");
+  io.cstring(name, "name");
+  io.cstring(comment, "comment");
+}
+
+// A menu item's body after the head.
+template <class Io, ModelOf<MenuItemRecord> R>
+void transfer_body(Io &io, R &item) {
+  io.word(0, "word before the level");
+  io.u32(item.level, "level");
+  io.word(0, "word after the level");
+  io.cstring(item.caption, "caption");
+  io.u32(item.handler, "handler");
+  io.zeros(16, "zero bytes after the handler");
+}
+
+// A control's body after the head, up to its property block.
+template <class Io, ModelOf<ControlRecord> R>
+void transfer_body(Io &io, R &record) {
+  io.word(0, "word before the rectangle");
+  io.i32(record.rect.left, "left");
+  io.i32(record.rect.top, "top");
+  io.i32(record.rect.width, "width");
+  io.i32(record.rect.height, "height");
+  io.word(0, "word after the rectangle");
+  io.u32(record.parent, "parent");
+  io.child_list(record.pages);
+  io.word(kControlMarker, "marker word after the child list");
+  io.zeros(9, "zero bytes before the flags");
+  io.u32(record.flags, "flags");
+  io.word(0, "word after the flags");
+  io.count_u32(record.events, 8, "event binding count");
+  for (auto &binding : record.events) {
+    io.i32(binding.event, "event number");
+    io.u32(binding.handler, "event handler");
+  }
+}
+
+// ---- Reading records
+// ---------------------------------------------------------
+
+template <std::size_t I = 0>
+Props read_props(Reading &io, ByteReader &in, std::uint32_t unit) {
+  if constexpr (I == std::variant_size_v<Props>) {
     in.fail_at(0, "unit type code",
                "is " + hex(unit) + ", not a kind this format knows");
+  } else {
+    if (kKinds[I].unit != unit)
+      return read_props<I + 1>(io, in, unit);
+    Props props(std::in_place_index<I>);
+    transfer_block<I>(io, std::get<I>(props));
+    return props;
   }
-}
-
-MenuItemRecord read_menu_item(ByteReader &in, std::uint32_t id,
-                              std::string name, std::string comment) {
-  MenuItemRecord item;
-  item.id = id;
-  item.name = std::move(name);
-  item.comment = std::move(comment);
-  in.expect_u32(0, "word before the level");
-  item.level = in.read_u32("level");
-  in.expect_u32(0, "word after the level");
-  item.caption = in.read_cstring("caption");
-  item.handler = in.read_u32("handler");
-  in.expect_zeros(16, "zero bytes after the handler");
-  return item;
-}
-
-// Splits a child list at its zero words; every page's run is closed by one.
-std::vector<std::vector<std::uint32_t>> read_child_list(ByteReader &in) {
-  std::size_t start = in.position();
-  std::uint32_t count = in.read_u32("child list length");
-  if (count > in.remaining() / 4)
-    in.fail_at(start, "child list length",
-               "is " + hex(count) + ", which runs past the record end (" +
-                   hex(in.remaining()) + " bytes remain)");
-  std::vector<std::vector<std::uint32_t>> pages;
-  std::vector<std::uint32_t> page;
-  for (std::uint32_t i = 0; i < count; ++i) {
-    std::uint32_t id = in.read_u32("child list");
-    if (id != 0) {
-      page.push_back(id);
-      continue;
-    }
-    pages.push_back(std::move(page));
-    page.clear();
-  }
-  if (!page.empty())
-    in.fail("child list", "ends without the zero word that closes a page");
-  return pages;
-}
-
-ControlRecord read_control(ByteReader &in, std::uint32_t id, std::uint32_t unit,
-                           std::string name, std::string comment) {
-  ControlRecord record;
-  record.id = id;
-  record.unit_type = unit;
-  record.name = std::move(name);
-  record.comment = std::move(comment);
-  in.expect_u32(0, "word before the rectangle");
-  record.rect.left = in.read_i32("left");
-  record.rect.top = in.read_i32("top");
-  record.rect.width = in.read_i32("width");
-  record.rect.height = in.read_i32("height");
-  in.expect_u32(0, "word after the rectangle");
-  record.parent = in.read_u32("parent");
-  record.pages = read_child_list(in);
-  in.expect_u32(kControlMarker, "marker word after the child list");
-  in.expect_zeros(9, "zero bytes before the flags");
-  record.flags = in.read_u32("flags");
-  in.expect_u32(0, "word after the flags");
-  std::size_t start = in.position();
-  std::uint32_t count = in.read_u32("event binding count");
-  if (count > in.remaining() / 8)
-    in.fail_at(start, "event binding count",
-               "is " + hex(count) + ", which runs past the record end (" +
-                   hex(in.remaining()) + " bytes remain)");
-  record.events.resize(count);
-  for (auto &binding : record.events) {
-    binding.event = in.read_i32("event number");
-    binding.handler = in.read_u32("event handler");
-  }
-  record.props = read_props(in, unit);
-  return record;
 }
 
 Record read_record(std::span<const std::uint8_t> body, std::size_t base,
                    std::size_t index, std::uint32_t id) {
   ByteReader in(body, record_context(index, id), base);
-  std::uint32_t unit = in.read_u32("unit type code");
-  in.expect_zeros(20, "reserved bytes of the head");
-  std::string name = in.read_cstring("name");
-  std::string comment = in.read_cstring("comment");
-  Record record =
-      unit == QX_UNIT_MENU_ITEM
-          ? Record(read_menu_item(in, id, std::move(name), std::move(comment)))
-          : Record(read_control(in, id, unit, std::move(name),
-                                std::move(comment)));
+  Reading io(in);
+  std::uint32_t unit = 0;
+  std::string name;
+  std::string comment;
+  transfer_head(io, unit, name, comment);
+  Record record;
+  if (unit == QX_UNIT_MENU_ITEM) {
+    MenuItemRecord item;
+    item.id = id;
+    item.name = std::move(name);
+    item.comment = std::move(comment);
+    transfer_body(io, item);
+    record = std::move(item);
+  } else {
+    ControlRecord control;
+    control.id = id;
+    control.unit_type = unit;
+    control.name = std::move(name);
+    control.comment = std::move(comment);
+    transfer_body(io, control);
+    control.props = read_props(io, in, unit);
+    record = std::move(control);
+  }
   if (!in.at_end())
     in.fail("record end", "is not reached: " + hex(in.remaining()) +
                               " bytes remain after the last field");
   return record;
 }
 
-// ---- Writing -------------------------------------------------------------
+// ---- Writing records
+// ---------------------------------------------------------
 
-[[noreturn]] void fail_record(std::size_t index, std::uint32_t id,
-                              const std::string &problem) {
-  throw FormatError(record_context(index, id) + ": " + problem);
+template <std::size_t I = 0> void write_props(Writing &io, const Props &props) {
+  if constexpr (I < std::variant_size_v<Props>) {
+    if (props.index() != I)
+      return write_props<I + 1>(io, props);
+    transfer_block<I>(io, std::get<I>(props));
+  }
 }
 
-void put_block_start(ByteWriter &out, const Props &props) {
-  out.put_zeros(20);
-  out.put_u32(kKinds[props.index()].constant);
-}
-
-void put_font(ByteWriter &out, const std::optional<Font> &font) {
-  if (!font) {
-    out.put_u32(0);
+void write_record(ByteWriter &out, const Record &record, std::size_t index) {
+  if (const auto *item = std::get_if<MenuItemRecord>(&record)) {
+    Writing io(out, index, item->id);
+    const std::uint32_t unit = QX_UNIT_MENU_ITEM;
+    transfer_head(io, unit, item->name, item->comment);
+    transfer_body(io, *item);
     return;
   }
-  out.put_u32(kFontSize);
-  out.put_i32(font->height);
-  out.put_i32(font->width);
-  out.put_i32(font->escapement);
-  out.put_i32(font->orientation);
-  out.put_i32(font->weight);
-  for (std::uint8_t byte :
-       {font->italic, font->underline, font->strike_out, font->char_set,
-        font->out_precision, font->clip_precision, font->quality,
-        font->pitch_and_family})
-    out.put_u8(byte);
-  out.put_bytes(font->face_name);
-}
-
-void put_props(ByteWriter &out, const WindowProps &props) {
-  out.put_u32(props.attr_18);
-  out.put_u32(props.attr_1c);
-  out.put_u32(props.background);
-  out.put_u32(props.attr_24);
-  for (std::uint32_t attr : props.attrs_28)
-    out.put_u32(attr);
-  out.put_zeros(20);
-  out.put_u32(props.attr_4c);
-  out.put_zeros(24);
-  out.put_u32(image::checked_u32(props.icon.size(), "icon length"));
-  out.put_bytes(props.icon);
-  out.put_u32(0);
-  out.put_counted_text(props.title);
-  out.put_u32(0);
-}
-
-void put_props(ByteWriter &out, const EditProps &props) {
-  out.put_u32(props.border_style);
-  out.put_u32(props.text_colour);
-  out.put_u32(props.background);
-  out.put_u32(props.attr_24);
-  out.put_zeros(12);
-  out.put_u32(props.attr_34);
-  out.put_u32(props.input_mode);
-  out.put_u32(props.password_char);
-  out.put_zeros(10);
-  out.put_u32(props.attr_4a);
-  out.put_zeros(24);
-}
-
-void put_props(ByteWriter &out, const LabelProps &props) {
-  out.put_u32(props.attr_18);
-  out.put_u32(props.attr_1c);
-  out.put_u32(props.attr_20);
-  for (std::uint32_t colour : props.colours_24)
-    out.put_u32(colour);
-  out.put_u32(props.text_colour);
-  out.put_u32(props.background);
-  out.put_u32(props.attr_38);
-  out.put_u32(props.attr_3c);
-  for (std::uint32_t colour : props.colours_40)
-    out.put_u32(colour);
-  out.put_u32(props.attr_a);
-  out.put_u32(props.attr_50);
-  out.put_u32(props.attr_b);
-  put_font(out, props.font);
-  out.put_u32(0);
-  out.put_counted_text(props.caption);
-  out.put_zeros(8);
-}
-
-void put_props(ByteWriter &out, const ButtonProps &props) {
-  out.put_u32(props.attr_18);
-  out.put_u32(props.attr_1c);
-  out.put_u32(props.attr_20);
-  out.put_zeros(8);
-  out.put_counted_text(props.caption);
-}
-
-void put_props(ByteWriter &out, const CheckBoxProps &props) {
-  out.put_zeros(16);
-  out.put_u32(props.attr_28);
-  out.put_u32(0);
-  out.put_u32(props.background);
-  out.put_u32(props.attr_34);
-  out.put_u32(0);
-  put_font(out, props.font);
-  out.put_counted_text(props.caption);
-  out.put_zeros(8);
-}
-
-void put_props(ByteWriter &out, const ComboProps &props) {
-  out.put_u32(props.style);
-  out.put_zeros(16);
-  out.put_u32(props.attr_2c);
-  out.put_u32(props.text_colour);
-  out.put_u32(props.background);
-  out.put_zeros(8);
-  if (props.items.size() > 0xFFFF)
-    throw FormatError("combo box with " + std::to_string(props.items.size()) +
-                      " items; the item count is 16 bits");
-  out.put_u32(static_cast<std::uint32_t>(props.items.size() * 4));
-  for (const ComboItem &item : props.items)
-    out.put_i32(item.value);
-  out.put_u32(0);
-  out.put_u16(static_cast<std::uint16_t>(props.items.size()));
-  for (const ComboItem &item : props.items)
-    out.put_counted_text(item.text);
-  out.put_zeros(12);
-}
-
-void put_props(ByteWriter &out, const TabProps &props) {
-  out.put_zeros(16);
-  out.put_u32(props.attr_28);
-  out.put_u32(props.background);
-  put_font(out, props.font);
-  if (props.pages.size() > 0xFFFF)
-    throw FormatError("tab control with " + std::to_string(props.pages.size()) +
-                      " pages; the page count is 16 bits");
-  out.put_u16(static_cast<std::uint16_t>(props.pages.size()));
-  for (const std::string &caption : props.pages)
-    out.put_counted_text(caption);
-}
-
-void put_props(ByteWriter &out, const HyperlinkProps &props) {
-  out.put_u32(props.attr_18);
-  for (std::uint32_t colour : props.link_colours)
-    out.put_u32(colour);
-  out.put_u32(props.background);
-  out.put_u32(0);
-  put_font(out, props.font);
-  out.put_counted_text(props.caption);
-  out.put_u32(0);
-  out.put_counted_text(props.target);
-}
-
-void put_props(ByteWriter &out, const HypertextProps &props) {
-  out.put_u32(props.attr_18);
-  out.put_zeros(8);
-  out.put_counted_text(props.address);
-}
-
-void put_nul_text(ByteWriter &out, std::string_view text, std::size_t index,
-                  std::uint32_t id, std::string_view field) {
-  if (text.find('\0') != std::string_view::npos)
-    fail_record(index, id,
-                std::string(field) + " holds a zero byte, which would end it");
-  out.put_cstring(text);
-}
-
-void put_head(ByteWriter &out, std::uint32_t unit, std::string_view name,
-              std::string_view comment, std::size_t index, std::uint32_t id) {
-  out.put_u32(unit);
-  out.put_zeros(20);
-  put_nul_text(out, name, index, id, "name");
-  put_nul_text(out, comment, index, id, "comment");
-}
-
-void put_menu_item(ByteWriter &out, const MenuItemRecord &item,
-                   std::size_t index) {
-  put_head(out, QX_UNIT_MENU_ITEM, item.name, item.comment, index, item.id);
-  out.put_u32(0);
-  out.put_u32(item.level);
-  out.put_u32(0);
-  put_nul_text(out, item.caption, index, item.id, "caption");
-  out.put_u32(item.handler);
-  out.put_zeros(16);
-}
-
-void put_control(ByteWriter &out, const ControlRecord &record,
-                 std::size_t index) {
-  const KindInfo &kind = kKinds[record.props.index()];
-  if (record.unit_type != kind.unit)
-    fail_record(index, record.id,
-                "unit type " + hex(record.unit_type) +
-                    " does not match its property block (" +
-                    std::string(kind.name) + ", " + hex(kind.unit) + ")");
-  put_head(out, record.unit_type, record.name, record.comment, index,
-           record.id);
-  out.put_u32(0);
-  out.put_i32(record.rect.left);
-  out.put_i32(record.rect.top);
-  out.put_i32(record.rect.width);
-  out.put_i32(record.rect.height);
-  out.put_u32(0);
-  out.put_u32(record.parent);
-  std::size_t words = 0;
-  for (const auto &page : record.pages) {
-    if (std::ranges::find(page, 0u) != page.end())
-      fail_record(index, record.id,
-                  "a page's child list holds identifier 0, which would "
-                  "close the page");
-    words += page.size() + 1;
-  }
-  out.put_u32(image::checked_u32(words, "child list length"));
-  for (const auto &page : record.pages) {
-    for (std::uint32_t id : page)
-      out.put_u32(id);
-    out.put_u32(0);
-  }
-  out.put_u32(kControlMarker);
-  out.put_zeros(9);
-  out.put_u32(record.flags);
-  out.put_u32(0);
-  out.put_u32(image::checked_u32(record.events.size(), "event count"));
-  for (const EventBinding &binding : record.events) {
-    out.put_i32(binding.event);
-    out.put_u32(binding.handler);
-  }
-  put_block_start(out, record.props);
-  std::visit([&](const auto &props) { put_props(out, props); }, record.props);
+  const auto &control = std::get<ControlRecord>(record);
+  Writing io(out, index, control.id);
+  const KindInfo &kind = kKinds[control.props.index()];
+  if (control.unit_type != kind.unit)
+    io.fail("unit type " + hex(control.unit_type) +
+            " does not match its property block (" + std::string(kind.name) +
+            ", " + hex(kind.unit) + ")");
+  transfer_head(io, control.unit_type, control.name, control.comment);
+  transfer_body(io, control);
+  write_props(io, control.props);
 }
 
 } // namespace
-
 Form read_form(std::span<const std::uint8_t> bytes) {
   ByteReader in(bytes, "form section");
   Form form;
@@ -653,10 +628,7 @@ std::vector<std::uint8_t> write_form(const Form &form) {
   bodies.reserve(form.records.size());
   for (std::size_t i = 0; i < form.records.size(); ++i) {
     ByteWriter body;
-    if (const auto *item = std::get_if<MenuItemRecord>(&form.records[i]))
-      put_menu_item(body, *item, i);
-    else
-      put_control(body, std::get<ControlRecord>(form.records[i]), i);
+    write_record(body, form.records[i], i);
     bodies.push_back(body.take());
   }
 

@@ -1,20 +1,15 @@
 // The main window's layout, menu and event bindings, one line per record.
 #include "window/main_window.h"
 
-#include "platform/gbk.h"
+#include "image/gbk_text.h"
 #include "runtime/abi/qx_abi.h"
 #include "window/app_icon.h"
-#include "window/control_ids.h"
 
 #include <algorithm>
 #include <array>
-#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
-
-// A control's identifier constant and its name in the form, spelled once.
-#define QX_CONTROL(name) ctl::name, #name
 
 namespace qx::window {
 namespace {
@@ -62,12 +57,7 @@ struct LabelStyle {
 // Text as the form stores it. Every text here is written in this file, so a
 // character GBK cannot hold is a mistake in the declaration.
 std::string gbk(std::string_view utf8) {
-  platform::TextConversion converted = platform::convert_utf8_to_gbk(utf8);
-  if (converted.replacements != 0) {
-    throw std::logic_error("main window text not representable in GBK: " +
-                           std::string(utf8));
-  }
-  return std::move(converted.text);
+  return image::to_gbk(utf8, "main window text \"" + std::string(utf8) + "\"");
 }
 
 // The Song face at a character height of `pixels`, normal weight, GB2312.
@@ -193,15 +183,13 @@ public:
                    std::move(props));
   }
 
-  MenuItemRecord menu_item(std::uint32_t id, std::uint32_t level,
-                           std::string_view caption,
-                           std::string_view routine = {}) const {
+  MenuItemRecord menu_item(const MenuEntry &entry) const {
     MenuItemRecord record;
-    record.id = id;
-    record.level = level;
-    record.caption = gbk(caption);
-    if (!routine.empty())
-      record.handler = offset_of_(HandlerRef{routine, 0});
+    record.id = entry.id;
+    record.level = entry.level;
+    record.caption = gbk(entry.caption);
+    if (!entry.routine.empty())
+      record.handler = offset_of_(HandlerRef{entry.routine, 0});
     return record;
   }
 
@@ -242,74 +230,74 @@ using enum EditKind;
 // Page 0: ax + b = 0.
 std::vector<ControlRecord> linear_page(const Declaration &d) {
   return {
-      d.label(QX_CONTROL(标签7), {76, 32, 304, 24},
+      d.label(0x1601009E, "标签7", {76, 32, 304, 24},
               "解一元一次方程：请先将方程化为一般形式 ax + b = 0"),
-      d.edit(QX_CONTROL(编辑框1), {67, 67, 95, 24}, Entry),
-      d.label(QX_CONTROL(标签8), {184, 68, 40, 24}, "Ｘ  ＋"),
-      d.edit(QX_CONTROL(编辑框2), {242, 67, 95, 24}, Entry),
-      d.label(QX_CONTROL(标签9), {360, 68, 43, 24}, "＝ 0"),
-      d.label(QX_CONTROL(标签10), {54, 112, 40, 24}, "Ｘ ＝"),
-      d.edit(QX_CONTROL(编辑框3), {105, 112, 192, 24}, Result),
-      d.button(QX_CONTROL(求解), {316, 111, 72, 24}, "求解", "OnSolveLinear"),
+      d.edit(0x1601009F, "编辑框1", {67, 67, 95, 24}, Entry),
+      d.label(0x160100A0, "标签8", {184, 68, 40, 24}, "Ｘ  ＋"),
+      d.edit(0x160100A3, "编辑框2", {242, 67, 95, 24}, Entry),
+      d.label(0x160100A4, "标签9", {360, 68, 43, 24}, "＝ 0"),
+      d.label(0x160100A5, "标签10", {54, 112, 40, 24}, "Ｘ ＝"),
+      d.edit(0x160100A6, "编辑框3", {105, 112, 192, 24}, Result),
+      d.button(0x160100A7, "求解", {316, 111, 72, 24}, "求解", "OnSolveLinear"),
   };
 }
 
 // Page 1: a₁x + b₁y = c₁, a₂x + b₂y = c₂, drawn with braces and subscripts.
 std::vector<ControlRecord> system_page(const Declaration &d) {
   return {
-      d.label(QX_CONTROL(标签12), {39, 41, 235, 24},
+      d.label(0x160100D7, "标签12", {39, 41, 235, 24},
               "解二元一次方程组：请先将方程组化为一般形式",
               {.font_px = 12, .attr_a = true, .two_lines = true}),
-      d.label(QX_CONTROL(标签13), {271, 33, 24, 40}, "{", {.font_px = 48}),
-      d.label(QX_CONTROL(标签14), {300, 29, 94, 16}, "a x + b y = c",
+      d.label(0x160100D8, "标签13", {271, 33, 24, 40}, "{", {.font_px = 48}),
+      d.label(0x160100D9, "标签14", {300, 29, 94, 16}, "a x + b y = c",
               {.font_px = 14}),
-      d.label(QX_CONTROL(标签15), {300, 59, 96, 16}, "a x + b y = c",
+      d.label(0x160100DB, "标签15", {300, 59, 96, 16}, "a x + b y = c",
               {.font_px = 14}),
-      d.label(QX_CONTROL(标签16), {308, 37, 5, 8}, "1", {.font_px = 9}),
-      d.label(QX_CONTROL(标签18), {350, 37, 5, 8}, "1", {.font_px = 9}),
-      d.label(QX_CONTROL(标签20), {392, 37, 5, 8}, "1", {.font_px = 9}),
-      d.label(QX_CONTROL(标签17), {308, 67, 5, 8}, "2", {.font_px = 9}),
-      d.label(QX_CONTROL(标签19), {350, 67, 5, 8}, "2", {.font_px = 9}),
-      d.label(QX_CONTROL(标签21), {392, 66, 5, 8}, "2", {.font_px = 9}),
-      d.label(QX_CONTROL(标签22), {2, 76, 24, 72}, "{", {.font_px = 60}),
-      d.edit(QX_CONTROL(xya1), {32, 84, 53, 24}, Entry),
-      d.label(QX_CONTROL(标签23), {92, 84, 24, 24}, "Ｘ＋"),
-      d.edit(QX_CONTROL(xyb1), {116, 84, 53, 24}, Entry),
-      d.label(QX_CONTROL(标签24), {174, 83, 22, 24}, "ｙ＝"),
-      d.edit(QX_CONTROL(xyc1), {201, 84, 53, 24}, Entry),
-      d.edit(QX_CONTROL(xya2), {31, 115, 53, 24}, Entry),
-      d.label(QX_CONTROL(标签25), {92, 116, 28, 24}, "Ｘ＋"),
-      d.edit(QX_CONTROL(xyb2), {116, 115, 53, 24}, Entry),
-      d.label(QX_CONTROL(标签26), {174, 117, 24, 24}, "ｙ＝"),
-      d.edit(QX_CONTROL(xyc2), {201, 116, 53, 24}, Entry),
-      d.button(QX_CONTROL(求方程组), {260, 83, 40, 58}, "求解",
+      d.label(0x160100DC, "标签16", {308, 37, 5, 8}, "1", {.font_px = 9}),
+      d.label(0x160100DE, "标签18", {350, 37, 5, 8}, "1", {.font_px = 9}),
+      d.label(0x160100E0, "标签20", {392, 37, 5, 8}, "1", {.font_px = 9}),
+      d.label(0x160100DD, "标签17", {308, 67, 5, 8}, "2", {.font_px = 9}),
+      d.label(0x160100DF, "标签19", {350, 67, 5, 8}, "2", {.font_px = 9}),
+      d.label(0x160100E1, "标签21", {392, 66, 5, 8}, "2", {.font_px = 9}),
+      d.label(0x160100E2, "标签22", {2, 76, 24, 72}, "{", {.font_px = 60}),
+      d.edit(0x160100E3, "xya1", {32, 84, 53, 24}, Entry),
+      d.label(0x160100E4, "标签23", {92, 84, 24, 24}, "Ｘ＋"),
+      d.edit(0x160100E5, "xyb1", {116, 84, 53, 24}, Entry),
+      d.label(0x160100E6, "标签24", {174, 83, 22, 24}, "ｙ＝"),
+      d.edit(0x160100E7, "xyc1", {201, 84, 53, 24}, Entry),
+      d.edit(0x160100EA, "xya2", {31, 115, 53, 24}, Entry),
+      d.label(0x160100EB, "标签25", {92, 116, 28, 24}, "Ｘ＋"),
+      d.edit(0x160100EC, "xyb2", {116, 115, 53, 24}, Entry),
+      d.label(0x160100ED, "标签26", {174, 117, 24, 24}, "ｙ＝"),
+      d.edit(0x160100EE, "xyc2", {201, 116, 53, 24}, Entry),
+      d.button(0x160100F1, "求方程组", {260, 83, 40, 58}, "求解",
                "OnSolveSystem"),
-      d.label(QX_CONTROL(标签27), {291, 74, 24, 75}, "{", {.font_px = 60}),
-      d.label(QX_CONTROL(标签28), {321, 83, 24, 24}, "Ｘ＝"),
-      d.edit(QX_CONTROL(xyx), {350, 83, 64, 24}, Result),
-      d.label(QX_CONTROL(标签29), {320, 120, 32, 16}, "ｙ＝"),
-      d.edit(QX_CONTROL(xyy), {349, 116, 64, 24}, Result),
+      d.label(0x160100F2, "标签27", {291, 74, 24, 75}, "{", {.font_px = 60}),
+      d.label(0x160100F5, "标签28", {321, 83, 24, 24}, "Ｘ＝"),
+      d.edit(0x160100F7, "xyx", {350, 83, 64, 24}, Result),
+      d.label(0x160100F6, "标签29", {320, 120, 32, 16}, "ｙ＝"),
+      d.edit(0x160100F8, "xyy", {349, 116, 64, 24}, Result),
   };
 }
 
 // Page 2: ax² + bx + c = 0; 标签11 and 标签6 are the small exponents.
 std::vector<ControlRecord> quadratic_page(const Declaration &d) {
   return {
-      d.label(QX_CONTROL(标签5), {51, 34, 344, 24},
+      d.label(0x16010093, "标签5", {51, 34, 344, 24},
               "解一元二次方程：请先将方程化为一般形式 ax   + bx + c = 0"),
-      d.label(QX_CONTROL(标签11), {299, 37, 8, 8}, "2", {.font_px = 10}),
-      d.edit(QX_CONTROL(二次项系数), {51, 70, 67, 24}, Entry),
-      d.label(QX_CONTROL(标签1), {130, 70, 40, 24}, "Ｘ  ＋"),
-      d.label(QX_CONTROL(标签6), {142, 67, 8, 16}, "2"),
-      d.edit(QX_CONTROL(一次项系数), {171, 69, 67, 24}, Entry),
-      d.label(QX_CONTROL(标签2), {245, 69, 32, 24}, "Ｘ ＋"),
-      d.edit(QX_CONTROL(常数项), {279, 69, 67, 24}, Entry),
-      d.label(QX_CONTROL(标签3), {355, 69, 26, 24}, "＝ 0"),
-      d.label(QX_CONTROL(标签4), {23, 124, 210, 16},
+      d.label(0x160100B3, "标签11", {299, 37, 8, 8}, "2", {.font_px = 10}),
+      d.edit(0x1601009D, "二次项系数", {51, 70, 67, 24}, Entry),
+      d.label(0x16010097, "标签1", {130, 70, 40, 24}, "Ｘ  ＋"),
+      d.label(0x16010092, "标签6", {142, 67, 8, 16}, "2"),
+      d.edit(0x1601009C, "一次项系数", {171, 69, 67, 24}, Entry),
+      d.label(0x16010096, "标签2", {245, 69, 32, 24}, "Ｘ ＋"),
+      d.edit(0x1601009B, "常数项", {279, 69, 67, 24}, Entry),
+      d.label(0x16010095, "标签3", {355, 69, 26, 24}, "＝ 0"),
+      d.label(0x16010094, "标签4", {23, 124, 210, 16},
               "Ｘ1 ＝                     Ｘ2 ＝"),
-      d.edit(QX_CONTROL(x1), {61, 118, 120, 24}, Result),
-      d.edit(QX_CONTROL(x2), {225, 118, 120, 24}, Result),
-      d.button(QX_CONTROL(求根), {355, 117, 56, 24}, "求根",
+      d.edit(0x1601009A, "x1", {61, 118, 120, 24}, Result),
+      d.edit(0x16010099, "x2", {225, 118, 120, 24}, Result),
+      d.button(0x16010098, "求根", {355, 117, 56, 24}, "求根",
                "OnSolveQuadratic"),
   };
 }
@@ -319,90 +307,90 @@ std::vector<ControlRecord> quadratic_page(const Declaration &d) {
 // two is visible at a time.
 std::vector<ControlRecord> fraction_page_1(const Declaration &d) {
   return {
-      d.label(QX_CONTROL(标签31), {15, 25, 305, 24},
+      d.label(0x16010160, "标签31", {15, 25, 305, 24},
               "本子夹小小地演示下分数运算模块的功能～分数书写格式例：四分之三: "
               "3/4 二又三分之一: 2&&1/3",
               {.two_lines = true}),
-      d.label(QX_CONTROL(随机1), {338, 25, 88, 24}, "点这里生成随机数测试",
+      d.label(0x1601036C, "随机1", {338, 25, 88, 24}, "点这里生成随机数测试",
               {.blue = true,
                .attr_a = true,
                .two_lines = true,
                .on_click = "OnRandomTest1"}),
-      d.label(QX_CONTROL(转换到假分数), {338, 25, 88, 24},
+      d.label(0x160101D3, "转换到假分数", {338, 25, 88, 24},
               "点这里将带分数化为假分数",
               {.blue = true,
                .attr_a = true,
                .two_lines = true,
                .starts_hidden = true,
                .on_click = "OnMixedToImproper"}),
-      d.edit(QX_CONTROL(分子1), {21, 56, 19, 19}, WholeNumber),
-      d.label(QX_CONTROL(标签30), {12, 74, 36, 16}, "-", {.font_px = 96}),
-      d.edit(QX_CONTROL(分母1), {21, 90, 19, 19}, WholeNumber),
-      d.operator_combo(QX_CONTROL(组合框1), {56, 72, 40, 20}),
-      d.edit(QX_CONTROL(分子2), {113, 56, 19, 19}, WholeNumber),
-      d.label(QX_CONTROL(标签32), {103, 74, 36, 16}, "-", {.font_px = 96}),
-      d.edit(QX_CONTROL(分母2), {113, 90, 19, 19}, WholeNumber),
-      d.label(QX_CONTROL(标签33), {139, 70, 14, 24}, "＝", {.font_px = 28}),
-      d.edit(QX_CONTROL(分子3), {167, 56, 19, 19}, FramedResult),
-      d.label(QX_CONTROL(标签34), {158, 74, 36, 16}, "-", {.font_px = 96}),
-      d.edit(QX_CONTROL(分母3), {167, 90, 19, 19}, FramedResult),
-      d.button(QX_CONTROL(计算), {198, 58, 32, 48}, "计算", "OnFractionCalc"),
-      d.edit(QX_CONTROL(编辑框4), {238, 53, 30, 24}, Entry),
-      d.operator_combo(QX_CONTROL(组合框2), {275, 54, 40, 20}),
-      d.edit(QX_CONTROL(编辑框5), {318, 53, 30, 24}, Entry),
-      d.button(QX_CONTROL(计算2), {351, 52, 32, 24}, "计算",
+      d.edit(0x1601015A, "分子1", {21, 56, 19, 19}, WholeNumber),
+      d.label(0x1601015B, "标签30", {12, 74, 36, 16}, "-", {.font_px = 96}),
+      d.edit(0x1601015C, "分母1", {21, 90, 19, 19}, WholeNumber),
+      d.operator_combo(0x1601015F, "组合框1", {56, 72, 40, 20}),
+      d.edit(0x16010161, "分子2", {113, 56, 19, 19}, WholeNumber),
+      d.label(0x16010162, "标签32", {103, 74, 36, 16}, "-", {.font_px = 96}),
+      d.edit(0x16010163, "分母2", {113, 90, 19, 19}, WholeNumber),
+      d.label(0x16010164, "标签33", {139, 70, 14, 24}, "＝", {.font_px = 28}),
+      d.edit(0x16010165, "分子3", {167, 56, 19, 19}, FramedResult),
+      d.label(0x16010166, "标签34", {158, 74, 36, 16}, "-", {.font_px = 96}),
+      d.edit(0x16010167, "分母3", {167, 90, 19, 19}, FramedResult),
+      d.button(0x16010168, "计算", {198, 58, 32, 48}, "计算", "OnFractionCalc"),
+      d.edit(0x16010399, "编辑框4", {238, 53, 30, 24}, Entry),
+      d.operator_combo(0x1601039A, "组合框2", {275, 54, 40, 20}),
+      d.edit(0x1601039B, "编辑框5", {318, 53, 30, 24}, Entry),
+      d.button(0x1601039C, "计算2", {351, 52, 32, 24}, "计算",
                "OnFractionCalcText"),
-      d.edit(QX_CONTROL(编辑框12), {386, 53, 40, 24}, Result),
-      d.edit(QX_CONTROL(编辑框6), {238, 84, 64, 24}, Entry),
-      d.button(QX_CONTROL(约分), {309, 84, 49, 24}, "约分", "OnReduce"),
-      d.edit(QX_CONTROL(编辑框7), {365, 86, 61, 24}, Result),
-      d.edit(QX_CONTROL(编辑框8), {17, 121, 68, 24}, Entry),
-      d.label(QX_CONTROL(标签35), {95, 122, 19, 24}, "和"),
-      d.edit(QX_CONTROL(编辑框9), {120, 122, 69, 24}, Entry),
-      d.button(QX_CONTROL(通分), {198, 121, 55, 24}, "通分",
+      d.edit(0x1601039D, "编辑框12", {386, 53, 40, 24}, Result),
+      d.edit(0x160101AD, "编辑框6", {238, 84, 64, 24}, Entry),
+      d.button(0x160101AB, "约分", {309, 84, 49, 24}, "约分", "OnReduce"),
+      d.edit(0x160101AE, "编辑框7", {365, 86, 61, 24}, Result),
+      d.edit(0x160101B0, "编辑框8", {17, 121, 68, 24}, Entry),
+      d.label(0x160101B1, "标签35", {95, 122, 19, 24}, "和"),
+      d.edit(0x160101B2, "编辑框9", {120, 122, 69, 24}, Entry),
+      d.button(0x160101B3, "通分", {198, 121, 55, 24}, "通分",
                "OnCommonDenominator"),
-      d.edit(QX_CONTROL(编辑框10), {260, 120, 68, 24}, Result),
-      d.label(QX_CONTROL(标签36), {335, 124, 16, 16}, "和"),
-      d.edit(QX_CONTROL(编辑框11), {356, 119, 68, 24}, Result),
+      d.edit(0x160101B4, "编辑框10", {260, 120, 68, 24}, Result),
+      d.label(0x160101B5, "标签36", {335, 124, 16, 16}, "和"),
+      d.edit(0x160101B6, "编辑框11", {356, 119, 68, 24}, Result),
   };
 }
 
 // Page 4: eight conversions, each an entry box, a button and a result box.
 std::vector<ControlRecord> fraction_page_2(const Declaration &d) {
   return {
-      d.edit(QX_CONTROL(编辑框13), {12, 32, 55, 24}, Decimal),
-      d.button(QX_CONTROL(数值到分数), {72, 32, 80, 24}, "数值到分数",
+      d.edit(0x1601048E, "编辑框13", {12, 32, 55, 24}, Decimal),
+      d.button(0x1601048F, "数值到分数", {72, 32, 80, 24}, "数值到分数",
                "OnDecimalToFraction"),
-      d.edit(QX_CONTROL(编辑框14), {160, 31, 62, 24}, Result),
-      d.edit(QX_CONTROL(编辑框15), {12, 63, 55, 24}, Decimal),
-      d.button(QX_CONTROL(数值到带分数), {72, 62, 80, 24}, "数值到带分数",
+      d.edit(0x16010490, "编辑框14", {160, 31, 62, 24}, Result),
+      d.edit(0x16010491, "编辑框15", {12, 63, 55, 24}, Decimal),
+      d.button(0x16010492, "数值到带分数", {72, 62, 80, 24}, "数值到带分数",
                "OnDecimalToMixed"),
-      d.edit(QX_CONTROL(编辑框16), {160, 62, 62, 24}, Result),
-      d.edit(QX_CONTROL(编辑框17), {12, 93, 55, 24}, Entry),
-      d.button(QX_CONTROL(分数到数值), {72, 93, 80, 24}, "分数到数值",
+      d.edit(0x16010493, "编辑框16", {160, 62, 62, 24}, Result),
+      d.edit(0x1601049A, "编辑框17", {12, 93, 55, 24}, Entry),
+      d.button(0x1601049C, "分数到数值", {72, 93, 80, 24}, "分数到数值",
                "OnFractionToDecimal"),
-      d.edit(QX_CONTROL(编辑框19), {160, 92, 62, 24}, Result),
-      d.edit(QX_CONTROL(编辑框18), {12, 124, 55, 24}, Entry),
-      d.button(QX_CONTROL(带分数到数值), {72, 124, 80, 24}, "带分数到数值",
+      d.edit(0x1601049E, "编辑框19", {160, 92, 62, 24}, Result),
+      d.edit(0x1601049B, "编辑框18", {12, 124, 55, 24}, Entry),
+      d.button(0x1601049D, "带分数到数值", {72, 124, 80, 24}, "带分数到数值",
                "OnMixedToDecimal"),
-      d.edit(QX_CONTROL(编辑框20), {160, 124, 62, 24}, Result),
-      d.edit(QX_CONTROL(编辑框21), {229, 31, 55, 21}, Entry),
-      d.button(QX_CONTROL(求分数平方), {289, 29, 68, 22}, "求分数平方",
+      d.edit(0x1601049F, "编辑框20", {160, 124, 62, 24}, Result),
+      d.edit(0x160104E7, "编辑框21", {229, 31, 55, 21}, Entry),
+      d.button(0x160104E8, "求分数平方", {289, 29, 68, 22}, "求分数平方",
                "OnSquareFraction"),
-      d.edit(QX_CONTROL(编辑框22), {364, 29, 57, 24}, Result),
-      d.edit(QX_CONTROL(编辑框23), {229, 58, 55, 21}, Entry),
-      d.button(QX_CONTROL(约分到整数), {289, 57, 68, 22}, "约分到整数",
+      d.edit(0x160104E9, "编辑框22", {364, 29, 57, 24}, Result),
+      d.edit(0x160104EA, "编辑框23", {229, 58, 55, 21}, Entry),
+      d.button(0x160104EB, "约分到整数", {289, 57, 68, 22}, "约分到整数",
                "OnReduceToInteger"),
-      d.edit(QX_CONTROL(编辑框24), {364, 57, 57, 24}, Result),
-      d.edit(QX_CONTROL(编辑框25), {229, 86, 47, 21}, Entry),
-      d.button(QX_CONTROL(分数到带分数), {280, 85, 84, 22}, "分数到带分数",
+      d.edit(0x160104EC, "编辑框24", {364, 57, 57, 24}, Result),
+      d.edit(0x160104ED, "编辑框25", {229, 86, 47, 21}, Entry),
+      d.button(0x160104EF, "分数到带分数", {280, 85, 84, 22}, "分数到带分数",
                "OnFractionToMixed"),
-      d.edit(QX_CONTROL(编辑框27), {367, 85, 53, 24}, Result),
-      d.edit(QX_CONTROL(编辑框26), {229, 114, 47, 21}, Entry),
-      d.button(QX_CONTROL(带分数到分数), {280, 114, 84, 22}, "带分数到分数",
+      d.edit(0x160104F2, "编辑框27", {367, 85, 53, 24}, Result),
+      d.edit(0x160104F0, "编辑框26", {229, 114, 47, 21}, Entry),
+      d.button(0x160104F3, "带分数到分数", {280, 114, 84, 22}, "带分数到分数",
                "OnMixedToFraction"),
-      d.edit(QX_CONTROL(编辑框28), {367, 114, 53, 24}, Result),
-      d.action_link(QX_CONTROL(随机2), {256, 143, 139, 13},
+      d.edit(0x160104F6, "编辑框28", {367, 114, 53, 24}, Result),
+      d.action_link(0x160104F7, "随机2", {256, 143, 139, 13},
                     "点这里生成随机数测试", "OnRandomTest2"),
   };
 }
@@ -410,26 +398,25 @@ std::vector<ControlRecord> fraction_page_2(const Declaration &d) {
 // The controls that belong to the window itself, below and beside the tabs.
 std::vector<ControlRecord> window_controls(const Declaration &d) {
   return {
-      d.action_link(QX_CONTROL(清空), {452, 8, 33, 16}, "清空", "OnClearPage"),
-      d.hypertext_view(QX_CONTROL(超文本浏览框1), {12, 176, 510, 422},
+      d.action_link(0x160100CE, "清空", {452, 8, 33, 16}, "清空",
+                    "OnClearPage"),
+      d.hypertext_view(0x160108D1, "超文本浏览框1", {12, 176, 510, 422},
                        kViewAddress),
-      d.check_box(QX_CONTROL(自动消块1), {389, 601, 128, 35},
+      d.check_box(0x160108D2, "自动消块1", {389, 601, 128, 35},
                   "把 Quadrix 数学门户设为浏览器主页", 12),
-      d.web_link(QX_CONTROL(超级链接框1), {4, 608, 96, 24}, "Quadrix 网站",
+      d.web_link(0x160108D6, "超级链接框1", {4, 608, 96, 24}, "Quadrix 网站",
                  kSiteAddress),
   };
 }
 
 // The menu "常用工具" in menu order.
-std::vector<MenuItemRecord> tools_menu(const Declaration &d) {
-  return {
-      d.menu_item(menu::常用工具, 0, "常用工具"),
-      d.menu_item(menu::计算器, 1, "计算器", "OnRunCalculator"),
-      d.menu_item(menu::记事本, 1, "记事本", "OnRunNotepad"),
-      d.menu_item(menu::分隔线, 1, "-"),
-      d.menu_item(menu::退出, 1, "退出(&X)", "OnExit"),
-  };
-}
+constexpr std::array<MenuEntry, 5> kToolsMenu = {{
+    {"常用工具", 0x26010001, 0, "常用工具", {}},
+    {"计算器", 0x26010002, 1, "计算器", "OnRunCalculator"},
+    {"记事本", 0x26010003, 1, "记事本", "OnRunNotepad"},
+    {"分隔线", 0x26010004, 1, "-", {}},
+    {"退出", 0x26010005, 1, "退出(&X)", "OnExit"},
+}};
 
 ControlRecord window_record(const Declaration &d) {
   ControlRecord record;
@@ -461,7 +448,7 @@ form::Form main_window_form(const OffsetOf &offset_of) {
       {"分数运算2", fraction_page_2(d)},
   }};
 
-  ControlRecord tab = d.tab(QX_CONTROL(选择夹1), {53, 6, 434, 161});
+  ControlRecord tab = d.tab(0x16010091, "选择夹1", {53, 6, 434, 161});
   auto &tab_props = std::get<form::TabProps>(tab.props);
   for (const Page &page : pages) {
     tab_props.pages.push_back(gbk(page.caption));
@@ -482,11 +469,11 @@ form::Form main_window_form(const OffsetOf &offset_of) {
   }
   for (ControlRecord &control : window_controls(d))
     form.records.emplace_back(std::move(control));
-  for (MenuItemRecord &item : tools_menu(d))
-    form.records.emplace_back(std::move(item));
+  for (const MenuEntry &entry : kToolsMenu)
+    form.records.emplace_back(d.menu_item(entry));
   return form;
 }
 
-} // namespace qx::window
+std::span<const MenuEntry> tools_menu() { return kToolsMenu; }
 
-#undef QX_CONTROL
+} // namespace qx::window

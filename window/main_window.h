@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string_view>
 
 namespace qx::window {
@@ -23,5 +24,19 @@ struct HandlerRef {
 // event 0; 3 for the click event -1 of labels and hyperlink boxes).
 form::Form main_window_form(
     const std::function<std::uint32_t(const HandlerRef &)> &offset_of);
+
+// One item of the menu "常用工具": the name of its identifier constant, the
+// identifier, its level, its caption and the routine it runs (none for the
+// menu's title and the separator).
+struct MenuEntry {
+  std::string_view name;
+  std::uint32_t id;
+  std::uint32_t level;
+  std::string_view caption;
+  std::string_view routine;
+};
+
+// The menu's items in menu order, as main_window_form stores them.
+std::span<const MenuEntry> tools_menu();
 
 } // namespace qx::window

@@ -2,7 +2,7 @@
 #include "image/tool/dump.h"
 
 #include "image/byte_reader.h"
-#include "image/const_pool.h"
+#include "image/const_items.h"
 #include "image/image_format.h"
 #include "image/image_reader.h"
 #include "platform/gbk.h"

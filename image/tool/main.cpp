@@ -1,7 +1,9 @@
 // quadrix-image: writes, embeds, dumps and extracts the program image.
 #include "image/byte_reader.h"
+#include "image/const_items.h"
 #include "image/image_builder.h"
 #include "image/image_reader.h"
+#include "image/tool/declared_headers.h"
 #include "image/tool/dump.h"
 #include "image/tool/embed.h"
 #include "image/tool/executable_image.h"
@@ -33,7 +35,10 @@ constexpr const char *kUsage =
     "                                        an executable carries\n"
     "       quadrix-image extract FILE OUT   write the image FILE carries\n"
     "       quadrix-image section FILE NAME OUT\n"
-    "                                        write one section's data\n";
+    "                                        write one section's data\n"
+    "       quadrix-image consts OUT         header of the const offsets\n"
+    "       quadrix-image ids OUT            header of the main window's\n"
+    "                                        control and menu identifiers\n";
 
 std::vector<std::uint8_t> read_file(const std::string &path) {
   std::ifstream in(path, std::ios::binary);
@@ -65,6 +70,47 @@ void write_file(const std::string &path, std::span<const std::uint8_t> bytes) {
   }
   if (std::rename(temporary.c_str(), path.c_str()) != 0)
     throw std::runtime_error("cannot rename " + temporary + " to " + path);
+}
+
+// Writes `text` unless the file already holds it, so that the build does
+// not recompile what includes an unchanged header.
+void write_text_file(const std::string &path, const std::string &text) {
+  {
+    std::ifstream in(path, std::ios::binary);
+    if (in && std::string(std::istreambuf_iterator<char>(in), {}) == text)
+      return;
+  }
+  write_file(path,
+             std::span(reinterpret_cast<const std::uint8_t *>(text.data()),
+                       text.size()));
+}
+
+int write_const_offsets(const std::string &path) {
+  std::ostringstream header;
+  qx::image::tool::write_const_offsets_header(const_items(),
+                                              classic_item_count(), header);
+  write_text_file(path, header.str());
+  return 0;
+}
+
+int write_control_ids(const std::string &path) {
+#if QX_HAVE_WINDOW_DECL
+  // Identifiers do not depend on where the routines' code lies.
+  qx::form::Form form = qx::window::main_window_form(
+      [](const qx::window::HandlerRef &) { return 0u; });
+  std::vector<qx::image::tool::NamedId> menu;
+  for (const qx::window::MenuEntry &entry : qx::window::tools_menu())
+    menu.push_back({entry.name, entry.id});
+  std::ostringstream header;
+  qx::image::tool::write_control_ids_header(form, menu, header);
+  write_text_file(path, header.str());
+  return 0;
+#else
+  (void)path;
+  std::cerr << "quadrix-image: ids: this build has no main window "
+               "declaration (target qx_window_decl)\n";
+  return 1;
+#endif
 }
 
 int write_program_image(const std::string &path) {
@@ -132,6 +178,10 @@ int run(const std::vector<std::string> &args) {
     return dump(args[1]);
   if (args.size() == 3 && args[0] == "extract")
     return extract(args[1], args[2]);
+  if (args.size() == 2 && args[0] == "consts")
+    return write_const_offsets(args[1]);
+  if (args.size() == 2 && args[0] == "ids")
+    return write_control_ids(args[1]);
   if (args.size() == 4 && args[0] == "section")
     return section(args[1], args[2], args[3]);
   std::cerr << kUsage;

@@ -204,14 +204,6 @@ std::int32_t parse_integer(std::string_view text) {
                                std::numeric_limits<std::int32_t>::max()));
 }
 
-std::int32_t truncate_to_int32(double value) {
-  constexpr double kTwoTo63 = 9223372036854775808.0;
-  if (std::isnan(value) || std::fabs(value) >= kTwoTo63)
-    return 0;
-  const auto whole = static_cast<std::int64_t>(value);
-  return static_cast<std::int32_t>(static_cast<std::uint32_t>(whole));
-}
-
 double round_half_away(double value) { return std::round(value); }
 
 std::string remove_blanks(std::string_view text) {

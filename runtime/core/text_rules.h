@@ -4,6 +4,8 @@
 // commands.cpp apply them to argument records.
 #pragma once
 
+#include "runtime/core/truncation.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -38,9 +40,7 @@ double parse_number(std::string_view text);
 // of the range.
 std::int32_t parse_integer(std::string_view text);
 
-// Truncates toward zero to 64 bits and keeps the low 32 bits read as signed;
-// NaN, infinities and magnitudes of 2^63 or more give 0.
-std::int32_t truncate_to_int32(double value);
+// truncate_to_int32 (runtime/core/truncation.h) belongs to these rules too.
 
 // Halves away from zero.
 double round_half_away(double value);

@@ -1,6 +1,8 @@
 // The program side's typed wrapper over the service table and commands.
 #include "runtime/sdk/sdk.h"
 
+#include "runtime/core/truncation.h"
+
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -300,11 +302,7 @@ int text_compare(const char *a, const char *b) {
 }
 
 std::int32_t double_to_int32(double value) {
-  constexpr double kTwoTo63 = 9223372036854775808.0;
-  if (std::isnan(value) || std::fabs(value) >= kTwoTo63)
-    return 0;
-  const auto whole = static_cast<std::int64_t>(value);
-  return static_cast<std::int32_t>(static_cast<std::uint32_t>(whole));
+  return rt::text::truncate_to_int32(value);
 }
 
 std::int32_t text_length(const char *text) {
