@@ -431,5 +431,36 @@ TEST(FormIo, WriterRefusesWhatItCannotStore) {
   EXPECT_THROW(write_form(zero_on_page), FormatError);
 }
 
+// Counts stored in 16 bits: the writer refuses one more than fits and
+// round-trips the most that fits.
+TEST(FormIo, SixteenBitCountsAreBounded) {
+  const struct {
+    const char *what;
+    std::function<void(Form &, std::size_t)> grow;
+  } cases[] = {
+      {"combo items",
+       [](Form &form, std::size_t count) {
+         auto &combo =
+             std::get<ControlRecord>(form.records[index_of(form, kCombo)]);
+         std::get<ComboProps>(combo.props).items.resize(count, {7, "x"});
+       }},
+      {"tab pages",
+       [](Form &form, std::size_t count) {
+         auto &tab =
+             std::get<ControlRecord>(form.records[index_of(form, kTab)]);
+         std::get<TabProps>(tab.props).pages.resize(count, "p");
+       }},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.what);
+    Form most = sample_form();
+    c.grow(most, 0xFFFF);
+    EXPECT_EQ(read_form(write_form(most)), most);
+    Form too_many = sample_form();
+    c.grow(too_many, 0x10000);
+    EXPECT_THROW(write_form(too_many), FormatError);
+  }
+}
+
 } // namespace
 } // namespace qx::form
