@@ -1,4 +1,8 @@
 // The main window's layout, menu and event bindings, one line per record.
+//
+// Each control's identifier and name, and each menu item's, are written here
+// once; at build time quadrix-image writes window/control_ids.h (ctl::,
+// menu::, the edit boxes of each page) from these records for the routines.
 #include "window/main_window.h"
 
 #include "image/gbk_text.h"
