@@ -133,12 +133,14 @@ void ScriptRunner::run_line(rt::HeadlessSession &session, std::string_view line,
     return page(session, name);
   if (action == "click")
     return click(session, name);
+  if (action == "enter")
+    return enter(session, name);
   if (action == "print")
     return print(session, name);
   if (action == "state")
     return state(session, name);
   report("unknown action " + quoted(action) +
-         " (page, type, choose, click, print or state)");
+         " (page, type, choose, click, enter, print or state)");
 }
 
 void ScriptRunner::page(rt::HeadlessSession &session, std::string_view page) {
@@ -215,6 +217,21 @@ void ScriptRunner::click(rt::HeadlessSession &session, std::string_view name) {
       session.choose_menu_item(without_access_keys(name)))
     return;
   report("no control or menu item named " + quoted(name));
+}
+
+// Enter in an edit box presses the button that follows it; with none, Enter
+// does nothing, as in the window.
+void ScriptRunner::enter(rt::HeadlessSession &session, std::string_view name) {
+  if (name.empty())
+    return report("enter needs an edit box name");
+  const Facts *facts = control(name);
+  if (!facts)
+    return;
+  if (facts->unit_type != QX_UNIT_EDIT_BOX)
+    return report(std::string(name) + " is not an edit box");
+  if (report_unusable(session, name))
+    return;
+  session.press_enter(name);
 }
 
 void ScriptRunner::print(rt::HeadlessSession &session, std::string_view name) {

@@ -54,6 +54,7 @@ private:
   void type(rt::HeadlessSession &session, std::string_view argument);
   void choose(rt::HeadlessSession &session, std::string_view argument);
   void click(rt::HeadlessSession &session, std::string_view argument);
+  void enter(rt::HeadlessSession &session, std::string_view name);
   void print(rt::HeadlessSession &session, std::string_view argument);
   void state(rt::HeadlessSession &session, std::string_view argument);
 

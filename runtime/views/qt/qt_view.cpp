@@ -173,6 +173,43 @@ bool isHypertextView(std::uint32_t unitType) {
   return unitType == QX_UNIT_HYPERTEXT_VIEW;
 }
 
+// Stops an edit box's validator from folding while it lives: a text a
+// routine wrote is shown as it is.
+class FoldingPause {
+public:
+  explicit FoldingPause(QLineEdit &edit)
+      : m_validator(edit.findChild<InputModeValidator *>()) {
+    if (m_validator)
+      m_validator->setFolding(false);
+  }
+  ~FoldingPause() {
+    if (m_validator)
+      m_validator->setFolding(true);
+  }
+  FoldingPause(const FoldingPause &) = delete;
+  FoldingPause &operator=(const FoldingPause &) = delete;
+
+private:
+  InputModeValidator *m_validator;
+};
+
+// Shows a text a routine wrote: unfolded, from its first character (the
+// line edit would leave its cursor, and so its view, at the end).
+void showProgramText(QLineEdit &edit, const QString &text) {
+  const FoldingPause pause(edit);
+  edit.setText(text);
+  edit.setCursorPosition(0);
+}
+
+// Gives the keyboard focus back to `widget` after a message box, when it can
+// still take it.
+void restoreFocus(QWidget *widget) {
+  if (!widget || !widget->isVisible() || !widget->isEnabled())
+    return;
+  widget->activateWindow();
+  widget->setFocus(Qt::ActiveWindowFocusReason);
+}
+
 } // namespace
 
 struct QtView::Impl {
@@ -222,6 +259,7 @@ struct QtView::Impl {
   void applySelection(const rt::Control &control);
 
   void typed(std::uint32_t id, QLineEdit *edit, const QString &text);
+  void pressEnter(std::uint32_t box);
   void waitUntilExposed();
   void runShowHooks();
   void selectStartPage(int page);
@@ -348,7 +386,12 @@ void QtView::Impl::createControl(const rt::Control &c, QWidget *parent) {
 
 QWidget *QtView::Impl::createEditBox(const rt::Control &c, QWidget *parent) {
   auto *edit = new QLineEdit(parent);
-  edit->setText(fromGbk(c.text()));
+  // The whole text as a tooltip whenever the box cannot show all of it.
+  QObject::connect(
+      edit, &QLineEdit::textChanged, edit, [edit](const QString &text) {
+        edit->setToolTip(fitsInEdit(*edit, text) ? QString() : text);
+      });
+  showProgramText(*edit, fromGbk(c.text()));
   if (c.input_mode() == form::kInputReadOnly)
     edit->setReadOnly(true);
   else
@@ -367,6 +410,8 @@ QWidget *QtView::Impl::createEditBox(const rt::Control &c, QWidget *parent) {
                    [this, id, edit](const QString &text) {
                      guarded("typing", [&] { typed(id, edit, text); });
                    });
+  QObject::connect(edit, &QLineEdit::returnPressed, edit,
+                   [this, id] { pressEnter(id); });
   return edit;
 }
 
@@ -620,7 +665,19 @@ void QtView::Impl::typed(std::uint32_t id, QLineEdit *edit,
   if (accepted && stored == text)
     return;
   const QSignalBlocker blocker(edit);
+  const FoldingPause pause(*edit);
   edit->setText(stored);
+  edit->setToolTip(fitsInEdit(*edit, stored) ? QString() : stored);
+}
+
+void QtView::Impl::pressEnter(std::uint32_t box) {
+  const rt::Control *c = control(box);
+  const rt::Control *button = c ? model->enter_button(*c) : nullptr;
+  if (!button)
+    return;
+  // The button's own click, so that Enter does exactly what a click does.
+  if (auto *pushButton = qobject_cast<QAbstractButton *>(widget(button->id())))
+    pushButton->click();
 }
 
 // ---- Showing ----------------------------------------------------------------
@@ -691,6 +748,7 @@ QtView::QtView() : m(std::make_unique<Impl>()) {
   if (!QApplication::instance())
     m->ownedApp = std::make_unique<QApplication>(g_argc, g_argv);
   installSongFaceFallback();
+  installQtTranslations(QLocale());
 }
 
 QtView::~QtView() = default;
@@ -748,10 +806,14 @@ void QtView::property_changed(const rt::Control &control,
 }
 
 void QtView::show_message_box(std::string_view gbk_text, std::uint32_t flags) {
+  QPointer<QWidget> focused = QApplication::focusWidget();
+  if (!focused && m->window)
+    focused = m->window->focusWidget();
   QMessageBox box(messageIcon(flags), m->title(), fromGbk(gbk_text),
                   QMessageBox::Ok, m->window.get());
   box.setWindowModality(Qt::ApplicationModal);
   box.exec();
+  restoreFocus(focused);
 }
 
 void QtView::show_runtime_error(std::string_view text) {
