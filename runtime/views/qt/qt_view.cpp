@@ -624,7 +624,7 @@ void QtView::Impl::applyText(const rt::Control &c) {
   const QString text = fromGbk(c.text());
   if (auto *edit = qobject_cast<QLineEdit *>(w)) {
     if (edit->text() != text)
-      edit->setText(text);
+      showProgramText(*edit, text);
   } else if (auto *label = qobject_cast<QLabel *>(w)) {
     label->setText(displayCaption(text));
   } else if (auto *box = qobject_cast<QCheckBox *>(w)) {
