@@ -1,7 +1,9 @@
 #!/bin/bash
 # Drives the real quadrix window with X input events, as a person would, on a
 # private virtual X server: solves equations, calculates with fractions,
-# clears pages and reads every result back through the clipboard.
+# clears pages and reads every result back through the clipboard. Enter in a
+# box computes, full-width digits count as digits, and after a message box
+# the typing goes on in the box it came from.
 #
 #   quadrix_e2e.sh PROGRAM      (the build tree's bin/quadrix or /usr/bin/quadrix)
 #
@@ -214,11 +216,45 @@ next_page() {
   xdotool key ctrl+Tab
 }
 
+message_shown() { [ "$(window_count)" -ge 2 ]; }
+message_closed() { [ "$(window_count)" -eq 1 ]; }
+# Waits for a message box ($1 says why it shows) and closes it with Return.
+close_message_box() {
+  poll 50 message_shown || fail "no message box for $1"
+  echo "e2e: message box shown for $1"
+  # The window below the box takes no keys: the box must have the focus.
+  local message_box
+  message_box=$(windows_titled | grep -vx "$window" | head -n 1)
+  message_focused() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$message_box" ]; }
+  poll 50 message_focused || xdotool windowfocus "$message_box"
+  xdotool key Return
+  poll 50 message_closed || fail "the message box did not close on Return"
+}
+
 # ---- Page 0: the linear equation, the page on show at start ----------------
 type_into 编辑框1 2
 type_into 编辑框2 -4
 click 求解
 expect_text 编辑框3 2
+
+# Enter in a box presses 求解. With the constant missing a message box says
+# so; once it is closed, the typing goes on in the constant's box. The
+# result is longer than its box: the clipboard holds all of it.
+type_into 编辑框1 3
+type_into 编辑框2 ""
+xdotool key Return
+close_message_box "an empty constant"
+xdotool type -- 7
+xdotool key Return
+expect_text 编辑框3 -2.33333333333333
+expect_text 编辑框2 7
+
+# Full-width digits, as a Chinese input method types them, are digits.
+type_into 编辑框1 ２
+type_into 编辑框2 ３
+xdotool key KP_Enter
+expect_text 编辑框3 -1.5
+expect_text 编辑框1 2
 
 # ---- Page 2: the quadratic equation ----------------------------------------
 next_page 编辑框1
@@ -239,16 +275,7 @@ expect_text x2 方程无实数根
 # An empty coefficient is reported in a message box and nothing is written.
 type_into 常数项 ""
 click 求根
-message_shown() { [ "$(window_count)" -ge 2 ]; }
-poll 50 message_shown || fail "no message box for an empty coefficient"
-echo "e2e: message box shown for an empty coefficient"
-# The window below the box takes no keys: the box must have the focus.
-message_box=$(windows_titled | grep -vx "$window" | head -n 1)
-message_focused() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$message_box" ]; }
-poll 50 message_focused || xdotool windowfocus "$message_box"
-xdotool key Return
-message_closed() { [ "$(window_count)" -eq 1 ]; }
-poll 50 message_closed || fail "the message box did not close on Return"
+close_message_box "an empty coefficient"
 expect_text x1 方程无实数根
 
 # "清空" empties the page on show.
