@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -21,6 +22,7 @@
 #include <QPointer>
 #include <QProxyStyle>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QTabBar>
@@ -49,6 +51,8 @@ constexpr int kDefaultFontPixels = 12;
 // How long show_window waits for the window to reach the screen before a
 // screenshot or the exit-after-show report.
 constexpr int kExposeTimeoutMs = 5000;
+// How often a screenshot waiting for QUADRIX_SCREENSHOT_AFTER looks for it.
+constexpr int kScreenshotPollMs = 50;
 // The room a tab leaves beside its caption.
 constexpr int kTabCaptionMargin = 10;
 
@@ -262,6 +266,7 @@ struct QtView::Impl {
   void pressEnter(std::uint32_t box);
   void waitUntilExposed();
   void runShowHooks();
+  void takePictureAndQuit(bool picture, bool withPopups);
   void selectStartPage(int page);
 };
 
@@ -708,16 +713,46 @@ void QtView::Impl::runShowHooks() {
     if (const std::optional<int> page = environmentNumber("QUADRIX_START_PAGE"))
       selectStartPage(*page);
   waitUntilExposed();
-  if (screenshot) {
-    const QString path =
-        QString::fromLocal8Bit(std::getenv("QUADRIX_SCREENSHOT"));
-    if (!window->grab().save(path, "PNG"))
-      std::fprintf(stderr, "quadrix: cannot save the screenshot to %s\n",
-                   qPrintable(path));
-  }
   if (exitAfterShow) {
     std::printf("quadrix: shown rss_kb=%ld\n", residentKilobytes().value_or(0));
     std::fflush(stdout);
+  }
+  if (!screenshot || !hasEnvironment("QUADRIX_SCREENSHOT_AFTER")) {
+    takePictureAndQuit(screenshot, false);
+    return;
+  }
+  // The user acts on the window first; the picture waits for the file that
+  // says the window is ready.
+  const QString ready =
+      QString::fromLocal8Bit(std::getenv("QUADRIX_SCREENSHOT_AFTER"));
+  auto *poll = new QTimer(window.get());
+  QObject::connect(poll, &QTimer::timeout, window.get(), [this, poll, ready] {
+    if (!QFileInfo::exists(ready))
+      return;
+    poll->stop();
+    takePictureAndQuit(true, true);
+  });
+  poll->start(kScreenshotPollMs);
+}
+
+void QtView::Impl::takePictureAndQuit(bool picture, bool withPopups) {
+  if (picture) {
+    const QString path =
+        QString::fromLocal8Bit(std::getenv("QUADRIX_SCREENSHOT"));
+    // After the user's actions the screen is taken, so that a tooltip or
+    // an open list over the window shows too.
+    QRect area = window->frameGeometry();
+    for (const QWidget *top : QApplication::topLevelWidgets())
+      if (top->isVisible())
+        area |= top->frameGeometry();
+    QScreen *screen = window->screen();
+    const QPixmap shot = withPopups && screen
+                             ? screen->grabWindow(0, area.x(), area.y(),
+                                                  area.width(), area.height())
+                             : window->grab();
+    if (!shot.save(path, "PNG"))
+      std::fprintf(stderr, "quadrix: cannot save the screenshot to %s\n",
+                   qPrintable(path));
   }
   if (loop)
     loop->quit();
