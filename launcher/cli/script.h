@@ -60,6 +60,10 @@ private:
 
   // The facts of control `name`, or null after reporting it unknown.
   const Facts *control(std::string_view name);
+  // The facts of edit box `name`, or null after reporting it unknown, of
+  // another kind or unusable (report_unusable).
+  const Facts *usable_edit_box(rt::HeadlessSession &session,
+                               std::string_view name);
   // Reports why `name` takes no action (hidden, disabled or the program
   // has ended); false when none of these holds.
   bool report_unusable(rt::HeadlessSession &session, std::string_view name);

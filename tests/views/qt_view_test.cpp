@@ -559,13 +559,16 @@ TEST_F(QtViewTest, SongFaceFallsBackToAnInstalledChineseFace) {
 
 // ---- Edit boxes -------------------------------------------------------------
 
+// Typing `typed` into box `id` on page `page` leaves `shown` in it.
+struct TypingCase {
+  int page;
+  std::uint32_t id;
+  const char *typed;
+  const char *shown;
+};
+
 TEST_F(QtViewTest, EditBoxesTakeOnlyWhatTheirInputModeAccepts) {
-  const struct {
-    int page;
-    std::uint32_t id;
-    const char *typed;
-    const char *shown;
-  } cases[] = {
+  const TypingCase cases[] = {
       // Free entry boxes take anything.
       {0, ctl::编辑框1, "1.5e3 x", "1.5e3 x"},
       {3, ctl::编辑框6, "3&6/4", "3&6/4"},
@@ -678,12 +681,7 @@ void commitFromInputMethod(QWidget *widget, const QString &text) {
 }
 
 TEST_F(QtViewTest, FullWidthFormsAreFoldedAsTheyAreTyped) {
-  const struct {
-    int page;
-    std::uint32_t id;
-    const char *typed;
-    const char *shown;
-  } cases[] = {
+  const TypingCase cases[] = {
       {0, ctl::编辑框1, "１２", "12"},
       {0, ctl::编辑框2, "－３", "-3"},
       {0, ctl::编辑框1, "１　２ｘ", "1 2x"},
