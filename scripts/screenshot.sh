@@ -1,6 +1,8 @@
 #!/bin/sh
 # Saves a picture of each page of the Quadrix window as
-# docs/screenshot-page0.png ... docs/screenshot-page4.png, under Xvfb.
+# docs/screenshot-page0.png ... docs/screenshot-page4.png, under Xvfb, and
+# one of a long result fully shown as docs/screenshot-long-result.png (typed
+# with real X input; skipped without xdotool).
 #
 #   scripts/screenshot.sh [BUILD_DIR]     (default: build)
 #
@@ -36,6 +38,15 @@ if [ "${QUADRIX_SCREENSHOT_INNER:-}" = 1 ]; then
 fi
 
 mkdir -p "$docs"
+status=0
+"$root/tests/e2e/long_result_picture.sh" "$quadrix" \
+  "$docs/screenshot-long-result.png" || status=$?
+if [ "$status" -eq 77 ]; then
+  echo "screenshot: no picture of a long result (xdotool, xclip or Xvfb missing)" >&2
+elif [ "$status" -ne 0 ]; then
+  exit "$status"
+fi
+
 export QUADRIX_SCREENSHOT_INNER=1
 if command -v xvfb-run >/dev/null 2>&1; then
   exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$build"

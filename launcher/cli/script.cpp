@@ -133,12 +133,14 @@ void ScriptRunner::run_line(rt::HeadlessSession &session, std::string_view line,
     return page(session, name);
   if (action == "click")
     return click(session, name);
+  if (action == "enter")
+    return enter(session, name);
   if (action == "print")
     return print(session, name);
   if (action == "state")
     return state(session, name);
   report("unknown action " + quoted(action) +
-         " (page, type, choose, click, print or state)");
+         " (page, type, choose, click, enter, print or state)");
 }
 
 void ScriptRunner::page(rt::HeadlessSession &session, std::string_view page) {
@@ -166,12 +168,8 @@ void ScriptRunner::type(rt::HeadlessSession &session,
   const auto [name, text] = split_word(argument);
   if (name.empty())
     return report("type needs an edit box name");
-  const Facts *facts = control(name);
+  const Facts *facts = usable_edit_box(session, name);
   if (!facts)
-    return;
-  if (facts->unit_type != QX_UNIT_EDIT_BOX)
-    return report(std::string(name) + " is not an edit box");
-  if (report_unusable(session, name))
     return;
   if (facts->input_mode == form::kInputReadOnly)
     return report(std::string(name) + " is read-only");
@@ -217,6 +215,15 @@ void ScriptRunner::click(rt::HeadlessSession &session, std::string_view name) {
   report("no control or menu item named " + quoted(name));
 }
 
+// Enter in an edit box presses the button that follows it; with none, Enter
+// does nothing, as in the window.
+void ScriptRunner::enter(rt::HeadlessSession &session, std::string_view name) {
+  if (name.empty())
+    return report("enter needs an edit box name");
+  if (usable_edit_box(session, name))
+    session.press_enter(name);
+}
+
 void ScriptRunner::print(rt::HeadlessSession &session, std::string_view name) {
   if (name.empty())
     return report("print needs a control name");
@@ -254,6 +261,21 @@ const ScriptRunner::Facts *ScriptRunner::control(std::string_view name) {
     return &found->second;
   report("no control named " + quoted(name));
   return nullptr;
+}
+
+const ScriptRunner::Facts *
+ScriptRunner::usable_edit_box(rt::HeadlessSession &session,
+                              std::string_view name) {
+  const Facts *facts = control(name);
+  if (!facts)
+    return nullptr;
+  if (facts->unit_type != QX_UNIT_EDIT_BOX) {
+    report(std::string(name) + " is not an edit box");
+    return nullptr;
+  }
+  if (report_unusable(session, name))
+    return nullptr;
+  return facts;
 }
 
 bool ScriptRunner::report_unusable(rt::HeadlessSession &session,

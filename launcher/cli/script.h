@@ -54,11 +54,16 @@ private:
   void type(rt::HeadlessSession &session, std::string_view argument);
   void choose(rt::HeadlessSession &session, std::string_view argument);
   void click(rt::HeadlessSession &session, std::string_view argument);
+  void enter(rt::HeadlessSession &session, std::string_view name);
   void print(rt::HeadlessSession &session, std::string_view argument);
   void state(rt::HeadlessSession &session, std::string_view argument);
 
   // The facts of control `name`, or null after reporting it unknown.
   const Facts *control(std::string_view name);
+  // The facts of edit box `name`, or null after reporting it unknown, of
+  // another kind or unusable (report_unusable).
+  const Facts *usable_edit_box(rt::HeadlessSession &session,
+                               std::string_view name);
   // Reports why `name` takes no action (hidden, disabled or the program
   // has ended); false when none of these holds.
   bool report_unusable(rt::HeadlessSession &session, std::string_view name);

@@ -80,27 +80,37 @@ void start(void *image) {
   }
 }
 
-// A driver's view of the runtime, by names in UTF-8.
+// A driver's view of the runtime, by names in UTF-8. Actions go through the
+// view's `actions`, as the user's would.
 class Session final : public HeadlessSession {
 public:
-  explicit Session(Runtime &runtime) : m_runtime(runtime) {}
+  Session(Runtime &runtime, UserActions &actions)
+      : m_runtime(runtime), m_actions(actions) {}
 
   bool type_text(std::string_view control, std::string_view text) override {
     const Control *target = find(control);
     return target &&
-           m_runtime.type_text(target->id(), platform::utf8_to_gbk(text));
+           m_actions.type_text(target->id(), platform::utf8_to_gbk(text));
   }
   bool choose_item(std::string_view combo, std::int32_t index) override {
     const Control *target = find(combo);
-    return target && m_runtime.select_item(target->id(), index);
+    return target && m_actions.select_item(target->id(), index);
   }
   bool select_page(std::string_view tab, std::int32_t page) override {
     const Control *target = find(tab);
-    return target && m_runtime.select_page(target->id(), page);
+    return target && m_actions.select_page(target->id(), page);
   }
   bool click(std::string_view control) override {
     const Control *target = find(control);
-    return target && m_runtime.click(target->id());
+    return target && m_actions.click(target->id());
+  }
+  bool press_enter(std::string_view box) override {
+    const Control *target = find(box);
+    if (!target || m_runtime.ended() ||
+        !m_runtime.window()->effective_visible(*target) || target->disabled())
+      return false;
+    const Control *button = m_runtime.window()->enter_button(*target);
+    return button && m_actions.click(button->id());
   }
   bool choose_menu_item(std::string_view caption) override {
     WindowModel *window = m_runtime.window();
@@ -108,9 +118,9 @@ public:
       return false;
     const form::MenuItemRecord *item =
         window->find_menu_item_by_caption(platform::utf8_to_gbk(caption));
-    return item && m_runtime.choose_menu_item(item->id);
+    return item && m_actions.choose_menu_item(item->id);
   }
-  void close_window() override { m_runtime.close_window(); }
+  void close_window() override { m_actions.close_window(); }
 
   std::optional<std::string> text(std::string_view control) override {
     const Control *target = find(control);
@@ -153,6 +163,7 @@ private:
   }
 
   Runtime &m_runtime;
+  UserActions &m_actions;
 };
 
 int run_headless(void *image, const QxHeadlessOptions *options) {
@@ -181,8 +192,8 @@ int run_headless(void *image, const QxHeadlessOptions *options) {
   return run_image(image, std::move(view), seed, [&](Runtime &runtime) {
     if (!settings.driver)
       return;
-    headless.set_driver([&runtime, settings](UserActions &) {
-      Session session(runtime);
+    headless.set_driver([&runtime, settings](UserActions &actions) {
+      Session session(runtime, actions);
       settings.driver(session, settings.context);
     });
   });

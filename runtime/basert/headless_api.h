@@ -21,15 +21,20 @@ namespace qx::rt {
 
 // What a driver can do while the program's message loop runs. Controls are
 // named by their form names and menu items by their captions without the
-// access-key marks, in UTF-8. Every action returns false when it is refused
-// (unknown name, hidden or disabled control, text the input mode rejects,
-// the program has ended).
+// access-key marks, in UTF-8. Typed texts are folded as the window folds
+// them (full-width forms become ASCII). Every action returns false when it is
+// refused (unknown name, hidden or disabled control, text the input mode
+// rejects, the program has ended).
 class HeadlessSession {
 public:
   virtual bool type_text(std::string_view control, std::string_view text) = 0;
   virtual bool choose_item(std::string_view combo, std::int32_t index) = 0;
   virtual bool select_page(std::string_view tab, std::int32_t page) = 0;
   virtual bool click(std::string_view control) = 0;
+  // Enter in edit box `box`: a click on the button that follows it in its
+  // page's tab order. False when the box cannot take the key (unknown,
+  // hidden or disabled) or no button follows it (a read-only box has none).
+  virtual bool press_enter(std::string_view box) = 0;
   virtual bool choose_menu_item(std::string_view caption) = 0;
   virtual void close_window() = 0;
 

@@ -188,6 +188,24 @@ bool WindowModel::effective_visible(const Control &control) const {
   return tab && tab->selection() == control.page();
 }
 
+const Control *WindowModel::enter_button(const Control &box) const {
+  if (box.unit_type() != QX_UNIT_EDIT_BOX ||
+      box.input_mode() == form::kInputReadOnly)
+    return nullptr;
+  const auto in_same_tab_order = [&box](const Control &c) {
+    return !c.is_window() && c.tab() == box.tab() && c.page() == box.page() &&
+           (c.record().flags & form::kFlagTakesFocus) != 0;
+  };
+  const auto at = std::find_if(m_controls.begin(), m_controls.end(),
+                               [&box](const Control &c) { return &c == &box; });
+  if (at == m_controls.end())
+    return nullptr;
+  for (auto next = at + 1; next != m_controls.end(); ++next)
+    if (in_same_tab_order(*next) && next->unit_type() == QX_UNIT_BUTTON)
+      return &*next;
+  return nullptr;
+}
+
 void WindowModel::set_text(Control &control, std::string gbk) {
   if (control.m_text == gbk)
     return;

@@ -103,6 +103,14 @@ public:
   // control on a tab page, that page being the one on show.
   bool effective_visible(const Control &control) const;
 
+  // The button that Enter in edit box `box` presses: the first button after
+  // `box` in its page's tab order, that is among the controls of the same
+  // page (of the window itself, for a control on no page) that take the
+  // keyboard focus, in form order. Null when `box` is not an edit box the
+  // user types into (a read-only result box presses nothing) or no button
+  // follows it.
+  const Control *enter_button(const Control &box) const;
+
   // Changes notify the attached view (if any) when the value changes.
   void attach_view(View *view) { m_view = view; }
   void set_text(Control &control, std::string gbk);

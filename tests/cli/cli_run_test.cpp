@@ -111,6 +111,24 @@ const Case kPages[] = {
      "type 编辑框1 12\ntype 编辑框1\nprint 编辑框1\ntype 编辑框1  7\n"
      "print 编辑框1\n",
      "\n 7\n", "", 0},
+    {"full-width digits and signs are typed as their ASCII forms",
+     "type 编辑框1 ２\ntype 编辑框2 ３\nclick 求解\nprint 编辑框1\n"
+     "print 编辑框3\npage 3\ntype 分子1 －３\ntype 编辑框4 １／２\n"
+     "type 编辑框5 １/３\nclick 计算2\nprint 分子1\nprint 编辑框4\n"
+     "print 编辑框12\n",
+     "2\n-1.5\n-3\n1/2\n5/6\n", "", 0},
+    {"Enter presses the button after the box",
+     "type 编辑框1 3\ntype 编辑框2 7\nenter 编辑框2\nprint 编辑框3\n"
+     "type 编辑框2 -6\nenter 编辑框1\nprint 编辑框3\n"
+     "page 3\ntype 编辑框6 6/8\nenter 编辑框6\nprint 编辑框7\n"
+     "type 分子1 1\ntype 分母1 2\ntype 分子2 1\ntype 分母2 6\n"
+     "enter 分母2\nprint 分子3\nprint 分母3\n",
+     "-2.33333333333333\n2\n3/4\n2\n3\n", "", 0},
+    {"Enter in a result box presses nothing",
+     "page 4\ntype 编辑框15 0.5\nenter 编辑框14\nprint 编辑框16\n"
+     "page 3\ntype 编辑框8 1/2\ntype 编辑框9 1/3\nenter 编辑框7\n"
+     "print 编辑框10\n",
+     "\n\n", "", 0},
     {"exit from the menu", "click 退出(&X)\nclick 求解\nprint 编辑框1\n", "\n",
      "error: line 2: click 求解: the program has ended\n", 1},
 };
@@ -119,7 +137,7 @@ const Case kPages[] = {
 const Case kRefusals[] = {
     {"unknown action", "press 求解\nprint 编辑框3\n", "\n",
      "error: line 1: press 求解: unknown action \"press\" (page, type, choose, "
-     "click, print or state)\n",
+     "click, enter, print or state)\n",
      1},
     {"unknown control", "print 编辑框99\nstate 编辑框99\n", "",
      "error: line 1: print 编辑框99: no control named \"编辑框99\"\n"
@@ -127,14 +145,20 @@ const Case kRefusals[] = {
      1},
     {"unknown control or menu item", "click 关于\n", "",
      "error: line 1: click 关于: no control or menu item named \"关于\"\n", 1},
-    {"missing argument", "click\ntype\nchoose\npage\nprint\nstate\n", "",
+    {"missing argument", "click\ntype\nchoose\npage\nprint\nstate\nenter\n", "",
      "error: line 1: click: click needs a control name or a menu item "
      "caption\n"
      "error: line 2: type: type needs an edit box name\n"
      "error: line 3: choose: choose needs a combo box name and an item\n"
      "error: line 4: page: page needs a page caption or number\n"
      "error: line 5: print: print needs a control name\n"
-     "error: line 6: state: state needs a control name\n",
+     "error: line 6: state: state needs a control name\n"
+     "error: line 7: enter: enter needs an edit box name\n",
+     1},
+    {"Enter in a control that is no edit box, or in a hidden box",
+     "enter 求解\nenter xya1\n", "",
+     "error: line 1: enter 求解: 求解 is not an edit box\n"
+     "error: line 2: enter xya1: xya1 is hidden\n",
      1},
     {"typing into a hidden box", "type xya1 1\nprint xya1\n", "\n",
      "error: line 1: type xya1 1: xya1 is hidden\n", 1},

@@ -53,6 +53,10 @@ public:
     calls.push_back("click " + std::string(c));
     return !refuse;
   }
+  bool press_enter(std::string_view c) override {
+    calls.push_back("enter " + std::string(c));
+    return !refuse;
+  }
   bool choose_menu_item(std::string_view caption) override {
     calls.push_back("menu " + std::string(caption));
     return !refuse && caption == "退出(X)";

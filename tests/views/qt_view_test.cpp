@@ -13,6 +13,8 @@
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
@@ -156,6 +158,15 @@ protected:
   bool readVisible(std::uint32_t id) const {
     return m_runtime->read_property(QX_MAIN_WINDOW, id, QX_PROP_VISIBLE,
                                     QX_ELEMENT_WHOLE) != 0;
+  }
+  // A routine writing `utf8` into a control's text (property 8).
+  void writeText(std::uint32_t id, const char *utf8) const {
+    const std::string text = gbk(utf8);
+    const auto address = reinterpret_cast<std::uintptr_t>(text.c_str());
+    m_runtime->write_property(QX_MAIN_WINDOW, id, QX_PROP_TEXT,
+                              QX_ELEMENT_WHOLE,
+                              static_cast<std::uint32_t>(address),
+                              static_cast<std::uint32_t>(address >> 32));
   }
   void writeVisible(std::uint32_t id, bool visible) const {
     m_runtime->write_property(QX_MAIN_WINDOW, id, QX_PROP_VISIBLE,
@@ -548,13 +559,16 @@ TEST_F(QtViewTest, SongFaceFallsBackToAnInstalledChineseFace) {
 
 // ---- Edit boxes -------------------------------------------------------------
 
+// Typing `typed` into box `id` on page `page` leaves `shown` in it.
+struct TypingCase {
+  int page;
+  std::uint32_t id;
+  const char *typed;
+  const char *shown;
+};
+
 TEST_F(QtViewTest, EditBoxesTakeOnlyWhatTheirInputModeAccepts) {
-  const struct {
-    int page;
-    std::uint32_t id;
-    const char *typed;
-    const char *shown;
-  } cases[] = {
+  const TypingCase cases[] = {
       // Free entry boxes take anything.
       {0, ctl::编辑框1, "1.5e3 x", "1.5e3 x"},
       {3, ctl::编辑框6, "3&6/4", "3&6/4"},
@@ -598,6 +612,168 @@ TEST_F(QtViewTest, ProgramTextsShowInTheirBoxes) {
   EXPECT_TRUE(widgetAs<QLineEdit>(ctl::x1)->isReadOnly());
 }
 
+// Where the text cursor of `edit` is drawn, after the box has been painted
+// (a line edit scrolls its text when it paints).
+QRect paintedCursor(QLineEdit *edit) {
+  edit->grab();
+  return edit->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+}
+
+// The cursor drawn at the box's left edge: the first character is in view.
+bool showsStart(QLineEdit *edit) {
+  constexpr int kLeftMargin = 8; // frame and text margin
+  return edit->cursorPosition() == 0 &&
+         paintedCursor(edit).left() <= kLeftMargin;
+}
+
+TEST_F(QtViewTest, EveryResultBoxShowsALongResultFromItsStartWithATooltip) {
+  const char *const longResult = "-2.33333333333333333333333333333333333";
+  std::size_t checked = 0;
+  for (const qx::rt::Control &c : m_runtime->window()->controls()) {
+    if (c.unit_type() != QX_UNIT_EDIT_BOX ||
+        c.input_mode() != qx::form::kInputReadOnly)
+      continue;
+    const std::string name = qx::platform::gbk_to_utf8(c.name());
+    clickPage(c.page());
+    auto *edit = widgetAs<QLineEdit>(c.id());
+    ASSERT_NE(edit, nullptr);
+    writeText(c.id(), longResult);
+    EXPECT_EQ(edit->text(), QString::fromUtf8(longResult)) << name;
+    EXPECT_TRUE(showsStart(edit)) << name;
+    EXPECT_EQ(edit->toolTip(), QString::fromUtf8(longResult)) << name;
+    // A result that fits has no tooltip.
+    writeText(c.id(), "7");
+    EXPECT_EQ(edit->toolTip(), QString()) << name;
+    ++checked;
+  }
+  EXPECT_EQ(checked, 19u); // every result box of the five pages
+}
+
+TEST_F(QtViewTest, TypingKeepsTheEndInViewUntilARoutineRewritesTheBox) {
+  const QString digits = QStringLiteral("1234567890123456789012345678901234");
+  auto *edit = widgetAs<QLineEdit>(ctl::编辑框1);
+  ASSERT_NE(edit, nullptr);
+  QTest::keyClicks(edit, digits);
+  EXPECT_EQ(edit->cursorPosition(), digits.size());
+  EXPECT_GT(paintedCursor(edit).left(), edit->width() / 2);
+  EXPECT_EQ(edit->toolTip(), digits);
+  // A random fill or the clear link writes the box: its start shows.
+  writeText(ctl::编辑框1, "9876543210987654321098765432109876");
+  EXPECT_TRUE(showsStart(edit));
+  writeText(ctl::编辑框1, "");
+  EXPECT_EQ(edit->toolTip(), QString());
+}
+
+// Types `text` one character at a time as key presses carrying it.
+void typeCharacters(QWidget *widget, const QString &text) {
+  for (const QChar c : text) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier,
+                    QString(c));
+    QApplication::sendEvent(widget, &press);
+  }
+}
+
+// Commits `text` at once, as a Chinese input method does.
+void commitFromInputMethod(QWidget *widget, const QString &text) {
+  QInputMethodEvent commit;
+  commit.setCommitString(text);
+  QApplication::sendEvent(widget, &commit);
+}
+
+TEST_F(QtViewTest, FullWidthFormsAreFoldedAsTheyAreTyped) {
+  const TypingCase cases[] = {
+      {0, ctl::编辑框1, "１２", "12"},
+      {0, ctl::编辑框2, "－３", "-3"},
+      {0, ctl::编辑框1, "１　２ｘ", "1 2x"},
+      {3, ctl::分子1, "－１２", "-12"}, // whole-number box
+      {3, ctl::分母1, "１５", "15"},
+      {3, ctl::编辑框4, "１／２", "1/2"}, // fraction text
+      {3, ctl::编辑框6, "２＆１／３", "2&1/3"},
+      {4, ctl::编辑框13, "０．２５", "0.25"}, // decimal box
+  };
+  using Typist = void (*)(QWidget *, const QString &);
+  for (Typist typist :
+       {Typist{&typeCharacters}, Typist{&commitFromInputMethod}}) {
+    for (const auto &c : cases) {
+      clickPage(c.page);
+      auto *edit = widgetAs<QLineEdit>(c.id);
+      ASSERT_NE(edit, nullptr);
+      writeText(c.id, "");
+      edit->setFocus();
+      typist(edit, QString::fromUtf8(c.typed));
+      EXPECT_EQ(edit->text(), QString::fromUtf8(c.shown)) << c.typed;
+      EXPECT_EQ(control(c.id).text(), gbk(c.shown)) << c.typed;
+    }
+  }
+}
+
+TEST_F(QtViewTest, TextsARoutineWritesAreShownUnfolded) {
+  for (std::uint32_t id : {ctl::编辑框1, ctl::分子1, ctl::编辑框3}) {
+    writeText(id, "＋１２");
+    EXPECT_EQ(widgetAs<QLineEdit>(id)->text(), QStringLiteral("＋１２"));
+    EXPECT_EQ(control(id).text(), gbk("＋１２"));
+  }
+}
+
+// ---- Enter
+// --------------------------------------------------------------------
+
+// The first push button after `edit` in the window's tab order among the
+// controls of the same page, or null.
+QPushButton *nextButtonInTabOrder(QLineEdit *edit, const qx::rt::Control &box,
+                                  const qx::rt::WindowModel &window) {
+  for (QWidget *w = edit->nextInFocusChain(); w && w != edit->window();
+       w = w->nextInFocusChain()) {
+    const auto *button = qobject_cast<QPushButton *>(w);
+    if (!button || (button->focusPolicy() & Qt::TabFocus) == 0)
+      continue;
+    const qx::rt::Control *c =
+        window.find(button->property("qxControlId").toUInt());
+    if (c && c->tab() == box.tab() && c->page() == box.page())
+      return const_cast<QPushButton *>(button);
+  }
+  return nullptr;
+}
+
+TEST_F(QtViewTest, EnterInAnEntryBoxPressesTheNextButtonInTabOrder) {
+  std::map<std::string, std::string> pressed; // box -> routine run
+  for (const qx::rt::Control &c : m_runtime->window()->controls()) {
+    if (c.unit_type() != QX_UNIT_EDIT_BOX)
+      continue;
+    const std::string name = qx::platform::gbk_to_utf8(c.name());
+    clickPage(c.page());
+    auto *edit = widgetAs<QLineEdit>(c.id());
+    ASSERT_NE(edit, nullptr);
+    // What a click on the following button runs; a result box presses
+    // nothing.
+    std::vector<std::string> expected;
+    QPushButton *button = nextButtonInTabOrder(edit, c, *m_runtime->window());
+    if (button && c.input_mode() != qx::form::kInputReadOnly) {
+      g_calls.clear();
+      QTest::mouseClick(button, Qt::LeftButton);
+      expected = g_calls;
+      ASSERT_EQ(expected.size(), 1u) << name;
+    }
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+      edit->setFocus();
+      g_calls.clear();
+      QTest::keyClick(edit, key);
+      EXPECT_EQ(g_calls, expected) << name;
+    }
+    if (!expected.empty())
+      pressed[name] = expected.front();
+  }
+  // The rows the guide names.
+  EXPECT_EQ(pressed["二次项系数"], "OnSolveQuadratic");
+  EXPECT_EQ(pressed["常数项"], "OnSolveQuadratic");
+  EXPECT_EQ(pressed["分子1"], "OnFractionCalc");
+  EXPECT_EQ(pressed["分母2"], "OnFractionCalc");
+  EXPECT_EQ(pressed["编辑框6"], "OnReduce");
+  EXPECT_EQ(pressed["编辑框26"], "OnMixedToFraction");
+  EXPECT_EQ(pressed.count("编辑框14"), 0u); // a result box
+  EXPECT_EQ(pressed.size(), 28u);           // every entry box
+}
+
 // ---- Message boxes ---------------------------------------------------------
 
 TEST_F(QtViewTest, MessageBoxIsModalWithInformationIconOkAndTheTitle) {
@@ -627,6 +803,51 @@ TEST_F(QtViewTest, MessageBoxIsModalWithInformationIconOkAndTheTitle) {
   EXPECT_EQ(icon, QMessageBox::Information);
   EXPECT_EQ(buttons.size(), 1);
   EXPECT_TRUE(modal);
+}
+
+// Shows a message box, runs `whileShown` once it is up, closes it with its
+// OK button and returns that button's text.
+QString
+okButtonTextOfAMessageBox(const std::function<void()> &whileShown = {}) {
+  QString okText;
+  std::function<void()> closeWhenShown = [&] {
+    auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+    if (!box) {
+      QTimer::singleShot(10, closeWhenShown);
+      return;
+    }
+    if (whileShown)
+      whileShown();
+    okText = box->button(QMessageBox::Ok)->text();
+    box->button(QMessageBox::Ok)->click();
+  };
+  QTimer::singleShot(0, closeWhenShown);
+  g_view->show_message_box(gbk("请完整输入系数和常数项。"), QX_MB_INFORMATION);
+  return okText;
+}
+
+TEST_F(QtViewTest, MessageBoxButtonReadsQueDingInEveryLocale) {
+  for (const QLocale &locale :
+       {QLocale(QLocale::Chinese, QLocale::China),
+        QLocale(QLocale::English, QLocale::UnitedStates), QLocale::c()}) {
+    ASSERT_TRUE(qx::views::installQtTranslations(locale))
+        << "Qt's translations (qt6-translations-l10n) are not installed";
+    EXPECT_EQ(okButtonTextOfAMessageBox(), QStringLiteral("确定"))
+        << locale.name().toStdString();
+  }
+}
+
+TEST_F(QtViewTest, TheFocusReturnsToItsControlAfterAMessageBox) {
+  for (std::uint32_t id : {ctl::编辑框2, ctl::求解}) {
+    widget(id)->setFocus();
+    QApplication::processEvents();
+    ASSERT_EQ(QApplication::focusWidget(), widget(id));
+    // The window below the box loses track of its focus meanwhile, as it
+    // does when the desktop hands the focus elsewhere.
+    okButtonTextOfAMessageBox([this] { widget(ctl::编辑框1)->setFocus(); });
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::focusWidget(), widget(id)) << std::hex << id;
+  }
 }
 
 // ---- Helpers

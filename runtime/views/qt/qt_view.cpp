@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -21,6 +22,7 @@
 #include <QPointer>
 #include <QProxyStyle>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QTabBar>
@@ -49,6 +51,8 @@ constexpr int kDefaultFontPixels = 12;
 // How long show_window waits for the window to reach the screen before a
 // screenshot or the exit-after-show report.
 constexpr int kExposeTimeoutMs = 5000;
+// How often a screenshot waiting for QUADRIX_SCREENSHOT_AFTER looks for it.
+constexpr int kScreenshotPollMs = 50;
 // The room a tab leaves beside its caption.
 constexpr int kTabCaptionMargin = 10;
 
@@ -173,6 +177,43 @@ bool isHypertextView(std::uint32_t unitType) {
   return unitType == QX_UNIT_HYPERTEXT_VIEW;
 }
 
+// Stops an edit box's validator from folding while it lives: a text a
+// routine wrote is shown as it is.
+class FoldingPause {
+public:
+  explicit FoldingPause(QLineEdit &edit)
+      : m_validator(edit.findChild<InputModeValidator *>()) {
+    if (m_validator)
+      m_validator->setFolding(false);
+  }
+  ~FoldingPause() {
+    if (m_validator)
+      m_validator->setFolding(true);
+  }
+  FoldingPause(const FoldingPause &) = delete;
+  FoldingPause &operator=(const FoldingPause &) = delete;
+
+private:
+  InputModeValidator *m_validator;
+};
+
+// Shows a text a routine wrote: unfolded, from its first character (the
+// line edit would leave its cursor, and so its view, at the end).
+void showProgramText(QLineEdit &edit, const QString &text) {
+  const FoldingPause pause(edit);
+  edit.setText(text);
+  edit.setCursorPosition(0);
+}
+
+// Gives the keyboard focus back to `widget` after a message box, when it can
+// still take it.
+void restoreFocus(QWidget *widget) {
+  if (!widget || !widget->isVisible() || !widget->isEnabled())
+    return;
+  widget->activateWindow();
+  widget->setFocus(Qt::ActiveWindowFocusReason);
+}
+
 } // namespace
 
 struct QtView::Impl {
@@ -222,8 +263,10 @@ struct QtView::Impl {
   void applySelection(const rt::Control &control);
 
   void typed(std::uint32_t id, QLineEdit *edit, const QString &text);
+  void pressEnter(std::uint32_t box);
   void waitUntilExposed();
   void runShowHooks();
+  void takePictureAndQuit(bool picture, bool withPopups);
   void selectStartPage(int page);
 };
 
@@ -348,7 +391,12 @@ void QtView::Impl::createControl(const rt::Control &c, QWidget *parent) {
 
 QWidget *QtView::Impl::createEditBox(const rt::Control &c, QWidget *parent) {
   auto *edit = new QLineEdit(parent);
-  edit->setText(fromGbk(c.text()));
+  // The whole text as a tooltip whenever the box cannot show all of it.
+  QObject::connect(
+      edit, &QLineEdit::textChanged, edit, [edit](const QString &text) {
+        edit->setToolTip(fitsInEdit(*edit, text) ? QString() : text);
+      });
+  showProgramText(*edit, fromGbk(c.text()));
   if (c.input_mode() == form::kInputReadOnly)
     edit->setReadOnly(true);
   else
@@ -367,6 +415,8 @@ QWidget *QtView::Impl::createEditBox(const rt::Control &c, QWidget *parent) {
                    [this, id, edit](const QString &text) {
                      guarded("typing", [&] { typed(id, edit, text); });
                    });
+  QObject::connect(edit, &QLineEdit::returnPressed, edit,
+                   [this, id] { pressEnter(id); });
   return edit;
 }
 
@@ -579,7 +629,7 @@ void QtView::Impl::applyText(const rt::Control &c) {
   const QString text = fromGbk(c.text());
   if (auto *edit = qobject_cast<QLineEdit *>(w)) {
     if (edit->text() != text)
-      edit->setText(text);
+      showProgramText(*edit, text);
   } else if (auto *label = qobject_cast<QLabel *>(w)) {
     label->setText(displayCaption(text));
   } else if (auto *box = qobject_cast<QCheckBox *>(w)) {
@@ -620,7 +670,19 @@ void QtView::Impl::typed(std::uint32_t id, QLineEdit *edit,
   if (accepted && stored == text)
     return;
   const QSignalBlocker blocker(edit);
+  const FoldingPause pause(*edit);
   edit->setText(stored);
+  edit->setToolTip(fitsInEdit(*edit, stored) ? QString() : stored);
+}
+
+void QtView::Impl::pressEnter(std::uint32_t box) {
+  const rt::Control *c = control(box);
+  const rt::Control *button = c ? model->enter_button(*c) : nullptr;
+  if (!button)
+    return;
+  // The button's own click, so that Enter does exactly what a click does.
+  if (auto *pushButton = qobject_cast<QAbstractButton *>(widget(button->id())))
+    pushButton->click();
 }
 
 // ---- Showing ----------------------------------------------------------------
@@ -651,16 +713,46 @@ void QtView::Impl::runShowHooks() {
     if (const std::optional<int> page = environmentNumber("QUADRIX_START_PAGE"))
       selectStartPage(*page);
   waitUntilExposed();
-  if (screenshot) {
-    const QString path =
-        QString::fromLocal8Bit(std::getenv("QUADRIX_SCREENSHOT"));
-    if (!window->grab().save(path, "PNG"))
-      std::fprintf(stderr, "quadrix: cannot save the screenshot to %s\n",
-                   qPrintable(path));
-  }
   if (exitAfterShow) {
     std::printf("quadrix: shown rss_kb=%ld\n", residentKilobytes().value_or(0));
     std::fflush(stdout);
+  }
+  if (!screenshot || !hasEnvironment("QUADRIX_SCREENSHOT_AFTER")) {
+    takePictureAndQuit(screenshot, false);
+    return;
+  }
+  // The user acts on the window first; the picture waits for the file that
+  // says the window is ready.
+  const QString ready =
+      QString::fromLocal8Bit(std::getenv("QUADRIX_SCREENSHOT_AFTER"));
+  auto *poll = new QTimer(window.get());
+  QObject::connect(poll, &QTimer::timeout, window.get(), [this, poll, ready] {
+    if (!QFileInfo::exists(ready))
+      return;
+    poll->stop();
+    takePictureAndQuit(true, true);
+  });
+  poll->start(kScreenshotPollMs);
+}
+
+void QtView::Impl::takePictureAndQuit(bool picture, bool withPopups) {
+  if (picture) {
+    const QString path =
+        QString::fromLocal8Bit(std::getenv("QUADRIX_SCREENSHOT"));
+    // After the user's actions the screen is taken, so that a tooltip or
+    // an open list over the window shows too.
+    QRect area = window->frameGeometry();
+    for (const QWidget *top : QApplication::topLevelWidgets())
+      if (top->isVisible())
+        area |= top->frameGeometry();
+    QScreen *screen = window->screen();
+    const QPixmap shot = withPopups && screen
+                             ? screen->grabWindow(0, area.x(), area.y(),
+                                                  area.width(), area.height())
+                             : window->grab();
+    if (!shot.save(path, "PNG"))
+      std::fprintf(stderr, "quadrix: cannot save the screenshot to %s\n",
+                   qPrintable(path));
   }
   if (loop)
     loop->quit();
@@ -691,6 +783,7 @@ QtView::QtView() : m(std::make_unique<Impl>()) {
   if (!QApplication::instance())
     m->ownedApp = std::make_unique<QApplication>(g_argc, g_argv);
   installSongFaceFallback();
+  installQtTranslations(QLocale());
 }
 
 QtView::~QtView() = default;
@@ -748,10 +841,14 @@ void QtView::property_changed(const rt::Control &control,
 }
 
 void QtView::show_message_box(std::string_view gbk_text, std::uint32_t flags) {
+  QPointer<QWidget> focused = QApplication::focusWidget();
+  if (!focused && m->window)
+    focused = m->window->focusWidget();
   QMessageBox box(messageIcon(flags), m->title(), fromGbk(gbk_text),
                   QMessageBox::Ok, m->window.get());
   box.setWindowModality(Qt::ApplicationModal);
   box.exec();
+  restoreFocus(focused);
 }
 
 void QtView::show_runtime_error(std::string_view text) {

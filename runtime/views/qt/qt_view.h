@@ -28,7 +28,10 @@ std::unique_ptr<rt::View> make_qt_view();
 //   QUADRIX_SCREENSHOT=FILE    once the window is on screen, save a picture
 //                              of it (PNG) to FILE and end the message loop;
 //   QUADRIX_START_PAGE=N       with QUADRIX_SCREENSHOT only: show tab page N
-//                              first, as if the user had chosen it.
+//                              first, as if the user had chosen it;
+//   QUADRIX_SCREENSHOT_AFTER=F with QUADRIX_SCREENSHOT only: the user acts
+//                              on the window first, and the picture is taken
+//                              once the file F exists.
 class QtView final : public rt::View {
 public:
   QtView();

@@ -5,12 +5,18 @@
 #include "runtime/core/input_mode.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QLibraryInfo>
 #include <QMouseEvent>
 #include <QStringList>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTextLayout>
+#include <QTranslator>
 
 #include <algorithm>
 #include <exception>
+#include <memory>
 
 namespace qx::views {
 
@@ -110,6 +116,55 @@ void installSongFaceFallback() {
   }
 }
 
+bool installQtTranslations(const QLocale &locale) {
+  QCoreApplication *app = QCoreApplication::instance();
+  if (!app)
+    return false;
+  const QLocale chinese = locale.language() == QLocale::Chinese
+                              ? locale
+                              : QLocale(QLocale::Chinese, QLocale::China);
+  auto translator = std::make_unique<QTranslator>();
+  if (!translator->load(chinese, QStringLiteral("qtbase"), QStringLiteral("_"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    return false;
+  const QString name = QStringLiteral("qxQtTranslations");
+  if (auto *previous = app->findChild<QTranslator *>(name)) {
+    QCoreApplication::removeTranslator(previous);
+    previous->setObjectName(QString());
+    previous->deleteLater();
+  }
+  translator->setObjectName(name);
+  translator->setParent(app);
+  return QCoreApplication::installTranslator(translator.release());
+}
+
+QString foldFullWidth(QString text) {
+  for (QChar &c : text)
+    c = QChar(static_cast<char16_t>(rt::fold_full_width(c.unicode())));
+  return text;
+}
+
+bool fitsInEdit(const QLineEdit &edit, const QString &text) {
+  // QLineEdit keeps this margin between its contents rectangle and the text.
+  constexpr int kLineEditHorizontalMargin = 2;
+  QStyleOptionFrame option;
+  option.initFrom(&edit);
+  option.rect = edit.contentsRect();
+  option.lineWidth =
+      edit.hasFrame() ? edit.style()->pixelMetric(QStyle::PM_DefaultFrameWidth,
+                                                  &option, &edit)
+                      : 0;
+  option.midLineWidth = 0;
+  option.state |= QStyle::State_Sunken;
+  option.features = QStyleOptionFrame::None;
+  const QRect contents =
+      edit.style()->subElementRect(QStyle::SE_LineEditContents, &option, &edit);
+  const QMargins margins = edit.textMargins();
+  const int room = contents.width() - margins.left() - margins.right() -
+                   2 * kLineEditHorizontalMargin;
+  return edit.fontMetrics().horizontalAdvance(text) <= room;
+}
+
 void ClickableLabel::mousePressEvent(QMouseEvent *event) {
   m_pressed = event->button() == Qt::LeftButton;
   QLabel::mousePressEvent(event);
@@ -125,6 +180,8 @@ void ClickableLabel::mouseReleaseEvent(QMouseEvent *event) {
 }
 
 QValidator::State InputModeValidator::validate(QString &input, int &) const {
+  if (m_folding)
+    input = foldFullWidth(input);
   return rt::input_accepts(m_inputMode, toGbk(input)) ? Acceptable : Invalid;
 }
 

@@ -8,6 +8,8 @@
 #include <QColor>
 #include <QFont>
 #include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
 #include <QMainWindow>
 #include <QString>
 #include <QValidator>
@@ -48,6 +50,20 @@ QFont fontFromLogFont(const form::Font &font, const QFont &base);
 // installed faces drawn in their place so that Chinese text renders.
 void installSongFaceFallback();
 
+// Loads Qt's own translations (the standard buttons of a message box, the
+// edit menu of a line edit) in Chinese, as the program's own texts are: for
+// `locale` when it is a Chinese one, else for simplified Chinese. Replaces
+// translations loaded before; false when there is no application or Qt's
+// translations are not installed.
+bool installQtTranslations(const QLocale &locale);
+
+// `text` with the full-width characters folded as typed text is
+// (rt::fold_full_width); every character keeps its place.
+QString foldFullWidth(QString text);
+
+// Whether `edit` can show `text` whole in the width it draws text in.
+bool fitsInEdit(const QLineEdit &edit, const QString &text);
+
 // A label that reports a left-button click made on it.
 class ClickableLabel : public QLabel {
 public:
@@ -67,15 +83,19 @@ private:
 
 // Lets a user type only what an edit box's input mode accepts (the runtime
 // core's rule, applied to the text as GBK), so a whole-number box never
-// shows a letter.
+// shows a letter. Full-width characters are folded first, so the box shows
+// what is computed; while folding is paused (the view showing a text a
+// routine wrote) the text is only judged.
 class InputModeValidator : public QValidator {
 public:
   InputModeValidator(std::uint32_t inputMode, QObject *parent)
       : QValidator(parent), m_inputMode(inputMode) {}
   State validate(QString &input, int &position) const override;
+  void setFolding(bool folding) { m_folding = folding; }
 
 private:
   std::uint32_t m_inputMode;
+  bool m_folding = true;
 };
 
 // The top-level window; closing it is reported instead of just hiding it.
