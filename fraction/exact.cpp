@@ -7,7 +7,7 @@
 namespace qx::fraction::exact {
 namespace {
 
-constexpr Wide kMax64 = std::numeric_limits<std::uint64_t>::max();
+const Wide kMax64 = std::numeric_limits<std::uint64_t>::max();
 
 } // namespace
 
