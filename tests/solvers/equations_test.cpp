@@ -1,6 +1,7 @@
 // Tests of the equation pages' arithmetic on plain values.
 #include "solvers/equations.h"
 #include "tests/base/exact_rounding.h"
+#include "tests/solvers/exact_roots.h"
 
 #include <gtest/gtest.h>
 
@@ -128,33 +129,6 @@ TEST(QuadraticRoots, IntegerRootsComeOutExactlyInOrder) {
 using test::ExactInteger;
 using test::ExactRational;
 
-// True when r lies within a relative `tolerance` (a power of two) of the root
-// (-b + sign*sqrt(d)) / (2a), decided without computing the square root:
-// r is within [lo, hi] exactly when sign*sqrt(d) lies between 2a*lo + b and
-// 2a*hi + b.
-bool near_root(double r, std::int32_t a, std::int32_t b, const ExactInteger &d,
-               int sign, int tolerance_bits) {
-  const ExactRational value = test::exact_value(r);
-  const ExactRational slack =
-      abs(value) / ExactRational(ExactInteger(1) << tolerance_bits);
-  ExactRational low = 2 * ExactRational(a) * (value - slack) + b;
-  ExactRational high = 2 * ExactRational(a) * (value + slack) + b;
-  if (low > high)
-    std::swap(low, high);
-  // t = sign*sqrt(d): is low <= t and t <= high?
-  const auto at_most_root = [&](const ExactRational &x) {
-    if (sign > 0)
-      return x <= 0 || x * x <= d;
-    return x <= 0 && x * x >= d;
-  };
-  const auto at_least_root = [&](const ExactRational &x) {
-    if (sign > 0)
-      return x >= 0 && x * x >= d;
-    return x >= 0 || x * x <= d;
-  };
-  return at_most_root(low) && at_least_root(high);
-}
-
 // The verdict of a system by elimination on exact rationals, independent of
 // the determinant rule under test.
 SolutionKind exact_kind(const SystemCoefficients &k) {
@@ -217,8 +191,8 @@ TEST(QuadraticRoots, AgreeWithTheExactDiscriminantForRandomCoefficients) {
     ++real;
     const QuadraticRoots roots = solve(a, b, c);
     // A few units in the last place: 2^-50 is 4.5 of them.
-    EXPECT_TRUE(near_root(roots.x1, a, b, d, +1, 50)) << roots.x1;
-    EXPECT_TRUE(near_root(roots.x2, a, b, d, -1, 50)) << roots.x2;
+    EXPECT_TRUE(test::near_root(roots.x1, a, b, d, +1, 50)) << roots.x1;
+    EXPECT_TRUE(test::near_root(roots.x2, a, b, d, -1, 50)) << roots.x2;
   }
   EXPECT_GT(real, 10000);
 }
