@@ -2,6 +2,7 @@
 // exact model in unbounded integers. Within the field range the results agree
 // exactly; outside it the result is the invalid value.
 #include "fraction/fraction.h"
+#include "tests/base/exact_rounding.h"
 #include "tests/fraction/fraction_test_support.h"
 
 #include <boost/multiprecision/cpp_int.hpp>
@@ -293,6 +294,8 @@ TEST(FractionModel, MixedNumbers) {
     mixed_value(m, n, d);
     Fraction improper = mixed_to_fraction(m);
     ASSERT_EQ(improper, canonical(n, d));
+    ASSERT_TRUE(
+        test::is_nearest_double(mixed_to_decimal(m), test::ratio(n, d)));
 
     // reduce_mixed: the same value in canonical shape, or invalid when a
     // field of that shape does not fit.
