@@ -4,6 +4,7 @@
 #include "fraction/fraction.h"
 
 #include <cstdlib>
+#include <numeric>
 
 namespace qx::fraction {
 
@@ -43,10 +44,11 @@ std::int32_t gcd(std::int32_t a, std::int32_t b) {
 std::int32_t lcm(std::int32_t a, std::int32_t b) {
   if (a == 0 || b == 0)
     return 0;
-  Wide left = a;
-  Wide right = exact::magnitude(b);
-  Wide multiple = left / exact::common_divisor(left, right) * right;
-  if (!exact::fits_field(multiple))
+  // |a| × |b| < 2^62: 64 bits hold every multiple.
+  const std::int64_t left = a;
+  const std::int64_t right = b < 0 ? -std::int64_t{b} : std::int64_t{b};
+  const std::int64_t multiple = left / std::gcd(left, right) * right;
+  if (multiple < -kFieldLimit || multiple > kFieldLimit)
     return 0;
   return static_cast<std::int32_t>(multiple);
 }

@@ -92,9 +92,10 @@ double fraction_to_decimal(Fraction f) {
 double mixed_to_decimal(MixedNumber m) {
   if (!is_valid(m))
     return 0.0;
-  // The value of m even where its improper fraction does not fit in fields.
+  // The value of m even where its improper fraction does not fit in fields,
+  // rounded once.
   WideFraction f = exact::improper_of(exact::widen(m));
-  return static_cast<double>(f.numerator) / static_cast<double>(f.denominator);
+  return base::nearest_quotient(f.numerator, f.denominator);
 }
 
 Fraction decimal_to_fraction(double x) {

@@ -1,13 +1,20 @@
 // Exact wide-integer arithmetic shared by every fraction routine.
 #include "fraction/exact.h"
 
+#include <cstdint>
 #include <limits>
 #include <numeric>
 
 namespace qx::fraction::exact {
 namespace {
 
-constexpr Wide kMax64 = std::numeric_limits<std::uint64_t>::max();
+const Wide kMax64 = std::numeric_limits<std::uint64_t>::max();
+const Wide kMaxSigned64 = std::numeric_limits<std::int64_t>::max();
+
+// Within +-(2^63 - 1): std::gcd of two such values cannot overflow.
+bool fits_64(const Wide &value) {
+  return value <= kMaxSigned64 && value >= -kMaxSigned64;
+}
 
 } // namespace
 
@@ -52,6 +59,13 @@ WideFraction reduce(WideFraction f) {
   if (f.denominator == 0)
     return f;
   f = normalize_sign(f);
+  // Nearly every value fits in 64 bits, where the arithmetic is far cheaper.
+  if (fits_64(f.numerator) && fits_64(f.denominator)) {
+    const auto numerator = static_cast<std::int64_t>(f.numerator);
+    const auto denominator = static_cast<std::int64_t>(f.denominator);
+    const std::int64_t divisor = std::gcd(numerator, denominator);
+    return {numerator / divisor, denominator / divisor};
+  }
   // The denominator is not 0, so neither is the divisor.
   Wide divisor = common_divisor(f.numerator, f.denominator);
   return {f.numerator / divisor, f.denominator / divisor};

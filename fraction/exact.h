@@ -7,13 +7,14 @@
 // the field range.
 #pragma once
 
+#include "base/wide_integer.h"
 #include "fraction/fraction.h"
 
 #include <cstdint>
 
 namespace qx::fraction::exact {
 
-__extension__ typedef __int128 Wide;
+using Wide = base::Int128;
 
 // A fraction or mixed number with exact wide fields.
 struct WideFraction {
@@ -26,21 +27,19 @@ struct WideMixed {
   Wide denominator;
 };
 
-constexpr bool fits_field(Wide value) {
+inline bool fits_field(const Wide &value) {
   return value >= -Wide{kFieldLimit} && value <= Wide{kFieldLimit};
 }
 
-constexpr Wide magnitude(Wide value) { return value < 0 ? -value : value; }
+inline Wide magnitude(const Wide &value) { return value < 0 ? -value : value; }
 
-constexpr int sign(Wide value) { return (value > 0) - (value < 0); }
+inline int sign(const Wide &value) { return (value > 0) - (value < 0); }
 
 // Greatest common divisor of |a| and |b|, non-negative; gcd(0, 0) is 0.
 Wide common_divisor(Wide a, Wide b);
 
-constexpr WideFraction widen(Fraction f) {
-  return {f.numerator, f.denominator};
-}
-constexpr WideMixed widen(MixedNumber m) {
+inline WideFraction widen(Fraction f) { return {f.numerator, f.denominator}; }
+inline WideMixed widen(MixedNumber m) {
   return {m.whole, m.numerator, m.denominator};
 }
 

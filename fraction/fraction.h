@@ -125,7 +125,8 @@ Fraction nearest_fraction(double x);
 // (5/1). A side that holds no number reads as 0; a number outside the field
 // range gives 0/0.
 Fraction parse_fraction(const char *text);
-// "2&1/3", "-2&1/3", "2&4/3" (lowest terms, proper fraction part); anything
+// "2&1/3", "-2&1/3", "2&4/3" (lowest terms, proper fraction part); a whole
+// part of -0 negates the number ("-0&1/3" is minus one third); anything
 // without exactly one "&", with a zero denominator or with a number outside
 // the field range gives {0, 0, 0}.
 MixedNumber parse_mixed(const char *text);
@@ -137,8 +138,10 @@ sdk::Text format_fraction(Fraction f, bool reduce = true);
 sdk::Text format_mixed(MixedNumber m);
 // True when the text as typed contains "&" and also "/".
 bool has_mixed_form(const char *text);
-// A mixed-number text (has_mixed_form) as an improper fraction, anything else
-// through parse_fraction.
+// An operand of the fraction pages: a mixed-number text (has_mixed_form) as
+// an improper fraction, a text holding "/" through parse_fraction, and any
+// other text as the number text_to_number reads from it, converted by
+// decimal_to_fraction ("0.5" is 1/2, "1e5" is 100000/1, "abc" is 0/1).
 Fraction text_to_fraction(const char *text);
 // The number the runtime's to_integer reads from the text, or nothing when
 // that number lies outside the field range (the runtime clamps such numbers,

@@ -1,5 +1,6 @@
 // The fraction nearest to a double within the field range, by continued
 // fractions on the double's exact binary value.
+#include "base/wide_integer.h"
 #include "fraction/fraction.h"
 
 #include <algorithm>
@@ -8,7 +9,7 @@
 namespace qx::fraction {
 namespace {
 
-__extension__ typedef unsigned __int128 WideUnsigned;
+using WideUnsigned = base::UInt128;
 
 constexpr std::uint64_t kLimit = static_cast<std::uint64_t>(kFieldLimit);
 

@@ -31,6 +31,14 @@ bool holds_once(std::string_view text, std::string_view separator) {
              std::string_view::npos;
 }
 
+// True when the text starts with a minus sign before digits that read as 0
+// ("-0", "-00").
+bool is_negative_zero(std::string_view text) {
+  LeadingNumber number = find_leading_number(text);
+  return number.negative && number.has_digits &&
+         number.significant_digits.empty();
+}
+
 } // namespace
 
 std::optional<std::int32_t> read_whole_number(const char *text) {
@@ -87,6 +95,11 @@ MixedNumber parse_mixed(const char *text) {
   Fraction part = parse_fraction(piece_of(pieces, 2).c_str());
   if (!is_valid(part))
     return kInvalidMixed;
+  // A whole part of -0 carries the sign that no zero can: -0&1/3 is minus
+  // one third, the way format_mixed writes it. The part is in lowest terms
+  // within the field range, so its numerator can be negated.
+  if (*whole == 0 && is_negative_zero(piece_of(pieces, 1)))
+    part.numerator = -part.numerator;
   MixedNumber m{*whole, part.numerator, part.denominator};
   return reduce_mixed(normalize_mixed_sign(m));
 }
@@ -122,7 +135,12 @@ bool has_mixed_form(const char *text) {
 Fraction text_to_fraction(const char *text) {
   if (has_mixed_form(text))
     return mixed_to_fraction(parse_mixed(text));
-  return parse_fraction(text);
+  if (sdk::find_text(text, sdk::const_text(konst::kSlash)) > 0)
+    return parse_fraction(text);
+  // A number where a fraction goes, decimals included: 0.5 is 1/2, not its
+  // whole part 0. Whole numbers and texts without a number come out as
+  // parse_fraction reads them (5/1, 0/1).
+  return decimal_to_fraction(sdk::text_to_number(text));
 }
 
 } // namespace qx::fraction

@@ -41,12 +41,14 @@ LeadingNumber find_leading_number(std::string_view text) {
       break;
     at += blank;
   }
-  if (at < text.size() && (text[at] == '-' || text[at] == '+'))
+  LeadingNumber number;
+  if (at < text.size() && (text[at] == '-' || text[at] == '+')) {
+    number.negative = text[at] == '-';
     ++at;
+  }
   std::size_t first_digit = at;
   while (at < text.size() && is_digit(text[at]))
     ++at;
-  LeadingNumber number;
   number.has_digits = at > first_digit;
   std::size_t first_significant = first_digit;
   while (first_significant < at && text[first_significant] == '0')

@@ -19,6 +19,8 @@ struct LeadingNumber {
   // The digits without leading zeros; empty for zero or for no number.
   std::string_view significant_digits;
   bool has_digits = false;
+  // A "-" stands before the digits.
+  bool negative = false;
 };
 LeadingNumber find_leading_number(std::string_view text);
 // True when the magnitude of those digits exceeds 2147483647.

@@ -27,11 +27,12 @@ std::optional<std::int32_t> coefficient_from(double value) {
   return static_cast<std::int32_t>(std::trunc(value));
 }
 
-double quadratic_discriminant(std::int32_t a, std::int32_t b, std::int32_t c,
-                              double four) {
-  const double b_squared = static_cast<double>(b) * b;
-  const double four_ac = static_cast<double>(a) * c * four;
-  return b_squared - four_ac;
+base::Int128 quadratic_discriminant(std::int32_t a, std::int32_t b,
+                                    std::int32_t c) {
+  // Each product of two 32-bit numbers fits in 64 bits exactly.
+  const base::Int128 b_squared = std::int64_t{b} * b;
+  const base::Int128 ac = std::int64_t{a} * c;
+  return b_squared - 4 * ac;
 }
 
 QuadraticRoots quadratic_roots(std::int32_t a, std::int32_t b, std::int32_t c,
@@ -40,6 +41,11 @@ QuadraticRoots quadratic_roots(std::int32_t a, std::int32_t b, std::int32_t c,
   const double db = b;
   const double dc = c;
   const double twice_a = da * two;
+  if (root_of_discriminant == 0) {
+    // A double root; adding +0 turns -0 into +0.
+    const double root = -db / twice_a + 0.0;
+    return {root, root};
+  }
   if (b >= 0) {
     // -b and -sqrt(d) have the same sign: no cancellation.
     const double minus_root = (-db - root_of_discriminant) / twice_a;
@@ -56,27 +62,25 @@ double linear_solution(std::int32_t a, std::int32_t b) {
   return -static_cast<double>(b) / static_cast<double>(a);
 }
 
-bool is_near(double p, double q, double tolerance) {
-  return !(std::fabs(p - q) > tolerance);
-}
+SystemSolution solve_system(const SystemCoefficients &k) {
+  // Products of two 32-bit numbers fit in 64 bits, their differences in
+  // 65: 128 bits hold every determinant exactly.
+  const auto product = [](std::int32_t p, std::int32_t q) {
+    return base::Int128(std::int64_t{p} * q);
+  };
+  const base::Int128 d = product(k.a1, k.b2) - product(k.a2, k.b1);
+  const base::Int128 dx = product(k.c1, k.b2) - product(k.b1, k.c2);
+  const base::Int128 dy = product(k.a1, k.c2) - product(k.a2, k.c1);
+  if (d != 0)
+    return {SolutionKind::Unique, base::nearest_quotient(dx, d),
+            base::nearest_quotient(dy, d)};
 
-SystemSolution solve_system(const SystemCoefficients &k, double tolerance) {
-  const double a1 = k.a1, b1 = k.b1, c1 = k.c1;
-  const double a2 = k.a2, b2 = k.b2, c2 = k.c2;
-  const double ra = a1 / a2;
-  const double rb = b1 / b2;
-  const double rc = c1 / c2;
-  const bool rows_proportional = is_near(ra, rb, tolerance);
-  if (rows_proportional && is_near(rb, rc, tolerance))
-    return {SolutionKind::Infinite, 0.0, 0.0};
-
-  const double determinant = a1 * b2 - a2 * b1;
-  if (rows_proportional || !(std::fabs(determinant) > tolerance))
-    return {SolutionKind::None, 0.0, 0.0};
-
-  const double x = (b2 * c1 - b1 * c2) / determinant;
-  const double y = (a1 * c2 - a2 * c1) / determinant;
-  return {SolutionKind::Unique, x, y};
+  const bool no_coefficients = k.a1 == 0 && k.b1 == 0 && k.a2 == 0 && k.b2 == 0;
+  // Rows of rank one: the system is consistent exactly when replacing
+  // either column by the right-hand sides keeps the determinant 0.
+  const bool consistent =
+      no_coefficients ? k.c1 == 0 && k.c2 == 0 : dx == 0 && dy == 0;
+  return {consistent ? SolutionKind::Infinite : SolutionKind::None, 0.0, 0.0};
 }
 
 } // namespace qx::solvers

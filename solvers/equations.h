@@ -1,9 +1,12 @@
 // The arithmetic of the three equation pages, on plain values.
 //
 // The page handlers read the boxes, call these, and write the results; the
-// constants of the image (4.0, 2.0, the tolerance) come in as arguments so
-// that these functions need no loaded image.
+// constant 2.0 of the image comes in as an argument so that these functions
+// need no loaded image. Verdicts are decided on exact integers, never on
+// rounded doubles.
 #pragma once
+
+#include "base/wide_integer.h"
 
 #include <cstdint>
 #include <optional>
@@ -15,9 +18,9 @@ namespace qx::solvers {
 // and for infinities and NaN, which lie in no range.
 std::optional<std::int32_t> coefficient_from(double value);
 
-// b*b - (a*c)*four in doubles, never cut to 32 bits.
-double quadratic_discriminant(std::int32_t a, std::int32_t b, std::int32_t c,
-                              double four);
+// b*b - 4*a*c exactly; its magnitude stays below 2^66.
+base::Int128 quadratic_discriminant(std::int32_t a, std::int32_t b,
+                                    std::int32_t c);
 
 // The two real roots; `x1` is the one with the added square root (the
 // larger for a > 0, the smaller for a < 0), `x2` the one with the
@@ -28,10 +31,11 @@ struct QuadraticRoots {
 };
 
 // The roots of ax^2 + bx + c = 0 for a != 0, given the square root of the
-// non-negative discriminant. Only the root whose two terms share a sign
-// comes from the formula; the other comes from the product of the roots,
-// c / a, so that neither loses digits to cancellation. An exact zero root is
-// written as +0.
+// double nearest to the non-negative exact discriminant. A zero root of the
+// discriminant gives -b / (a*two) for both. Otherwise only the root whose
+// two terms share a sign comes from the formula; the other comes from the
+// product of the roots, c / a, so that neither loses digits to
+// cancellation. An exact zero root is written as +0.
 QuadraticRoots quadratic_roots(std::int32_t a, std::int32_t b, std::int32_t c,
                                double root_of_discriminant, double two);
 
@@ -57,13 +61,11 @@ struct SystemSolution {
   double y;
 };
 
-// True when |p - q| is not greater than `tolerance`; a NaN difference
-// counts as near.
-bool is_near(double p, double q, double tolerance);
-
-// Classifies the system by the ratios a1/a2, b1/b2, c1/c2 (divisions by
-// zero give infinities or NaN and are classified by is_near), then solves a
-// system with a determinant beyond the tolerance by Cramer's rule.
-SystemSolution solve_system(const SystemCoefficients &k, double tolerance);
+// The verdict from the exact determinants D = a1 b2 - a2 b1,
+// Dx = c1 b2 - b1 c2 and Dy = a1 c2 - a2 c1. For D != 0, x and y are the
+// doubles nearest to Dx / D and Dy / D. For D = 0 the system has infinitely
+// many solutions when it is consistent (Dx = Dy = 0, or, with all four
+// coefficients 0, c1 = c2 = 0) and none otherwise.
+SystemSolution solve_system(const SystemCoefficients &k);
 
 } // namespace qx::solvers

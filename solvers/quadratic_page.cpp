@@ -39,8 +39,7 @@ QX_IMAGE_ROUTINE void OnSolveQuadratic() {
     return;
   }
 
-  const double d =
-      solvers::quadratic_discriminant(a, b, c, sdk::const_double(konst::kFour));
+  const base::Int128 d = solvers::quadratic_discriminant(a, b, c);
   if (d < 0) {
     const char *verdict = sdk::const_text(konst::kNoRealRoots);
     sdk::write_text(ctl::x1, verdict);
@@ -48,7 +47,8 @@ QX_IMAGE_ROUTINE void OnSolveQuadratic() {
     return;
   }
   const solvers::QuadraticRoots roots = solvers::quadratic_roots(
-      a, b, c, sdk::square_root(d), sdk::const_double(konst::kTwo));
+      a, b, c, sdk::square_root(base::nearest_double(d)),
+      sdk::const_double(konst::kTwo));
   write_number(ctl::x1, roots.x1);
   write_number(ctl::x2, roots.x2);
 }

@@ -45,8 +45,7 @@ QX_IMAGE_ROUTINE void OnSolveSystem() {
   }
   const solvers::SystemCoefficients coefficients{k[0], k[1], k[4],
                                                  k[2], k[3], k[5]};
-  const solvers::SystemSolution solution =
-      solvers::solve_system(coefficients, sdk::const_double(konst::kTolerance));
+  const solvers::SystemSolution solution = solvers::solve_system(coefficients);
   switch (solution.kind) {
   case solvers::SolutionKind::Infinite:
     write_verdict(konst::kInfiniteSolutions);

@@ -74,10 +74,10 @@ void restore_random_link() {
 QX_IMAGE_ROUTINE void OnFractionCalc() {
   const Fraction a = read_stacked_operand(ctl::分子1, ctl::分母1);
   const Fraction b = read_stacked_operand(ctl::分子2, ctl::分母2);
+  // An invalid result is written too ("0" over "0"), so that the boxes never
+  // keep an earlier answer beside new operands.
   const Fraction r =
       fraction::fraction_arith(a, read_operator(ctl::组合框1), b);
-  if (r == fraction::kInvalidFraction)
-    return;
   write_integer(ctl::分子3, r.numerator);
   write_integer(ctl::分母3, r.denominator);
 }
@@ -101,8 +101,11 @@ QX_IMAGE_ROUTINE void OnReduce() {
     offer_conversion_link();
     return;
   }
-  if (!contains_slash(text.c_str()))
+  if (!contains_slash(text.c_str())) {
+    // Nothing to reduce: the box must not keep the previous answer.
+    sdk::write_text(ctl::编辑框7, sdk::const_text(image::konst::kEmptyText));
     return;
+  }
   write_fraction(ctl::编辑框7, fraction::reduce_fraction(
                                    fraction::parse_fraction(text.c_str())));
 }

@@ -15,12 +15,25 @@ sdk::Text decimal_to_mixed_text(const char *entry) {
   return format_mixed(decimal_to_mixed(sdk::text_to_number(entry)));
 }
 
+namespace {
+
+// The pages' "no result" text, shown where an unusable input has no number.
+sdk::Text no_number_text() { return format_fraction(kInvalidFraction); }
+
+} // namespace
+
 sdk::Text fraction_to_decimal_text(const char *entry) {
-  return sdk::to_text(fraction_to_decimal(parse_fraction(entry)));
+  const Fraction f = text_to_fraction(entry);
+  if (!is_valid(f))
+    return no_number_text();
+  return sdk::to_text(fraction_to_decimal(f));
 }
 
 sdk::Text mixed_to_decimal_text(const char *entry) {
-  return sdk::to_text(mixed_to_decimal(parse_mixed(entry)));
+  const MixedNumber m = parse_mixed(entry);
+  if (!is_valid(m))
+    return no_number_text();
+  return sdk::to_text(mixed_to_decimal(m));
 }
 
 sdk::Text square_fraction_text(const char *entry) {
@@ -28,11 +41,14 @@ sdk::Text square_fraction_text(const char *entry) {
 }
 
 sdk::Text reduce_to_integer_text(const char *entry) {
-  return sdk::to_text(fraction_nearest_int(text_to_fraction(entry)));
+  const Fraction f = text_to_fraction(entry);
+  if (!is_valid(f))
+    return no_number_text();
+  return sdk::to_text(fraction_nearest_int(f));
 }
 
 sdk::Text fraction_to_mixed_text(const char *entry) {
-  return format_mixed(fraction_to_mixed(parse_fraction(entry)));
+  return format_mixed(fraction_to_mixed(text_to_fraction(entry)));
 }
 
 sdk::Text mixed_to_fraction_text(const char *entry) {

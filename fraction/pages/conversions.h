@@ -12,15 +12,18 @@ namespace qx::fraction_pages {
 sdk::Text decimal_to_fraction_text(const char *entry);
 // 数值到带分数: a decimal number to a mixed number ("2.25" gives "2&1/4").
 sdk::Text decimal_to_mixed_text(const char *entry);
-// 分数到数值: a fraction to a decimal number ("3/4" gives "0.75").
+// 分数到数值: a fraction operand to a decimal number ("3/4" gives "0.75",
+// "1&1/2" gives "1.5"); "0/0" when the operand is invalid ("3/0").
 sdk::Text fraction_to_decimal_text(const char *entry);
-// 带分数到数值: a mixed number to a decimal number ("2&1/4" gives "2.25").
+// 带分数到数值: a mixed number to a decimal number ("2&1/4" gives "2.25");
+// "0/0" for a text that is no valid mixed number ("7/3", "2&1/0").
 sdk::Text mixed_to_decimal_text(const char *entry);
 // 求分数平方: the square of a fraction or mixed number, as a fraction.
 sdk::Text square_fraction_text(const char *entry);
-// 约分到整数: a fraction or mixed number rounded to a whole number.
+// 约分到整数: a fraction operand rounded to a whole number; "0/0" when the
+// operand is invalid.
 sdk::Text reduce_to_integer_text(const char *entry);
-// 分数到带分数: a fraction to a mixed number ("7/3" gives "2&1/3").
+// 分数到带分数: a fraction operand to a mixed number ("7/3" gives "2&1/3").
 sdk::Text fraction_to_mixed_text(const char *entry);
 // 带分数到分数: a mixed number to a fraction ("2&1/3" gives "7/3").
 sdk::Text mixed_to_fraction_text(const char *entry);

@@ -81,7 +81,14 @@ TEST_F(FractionText, ParseMixed) {
       {"2&4/3", {3, 1, 3}},
       {"2&0/3", {2, 0, 1}},
       {"0&1/3", {0, 1, 3}},
-      {"-0&1/3", {0, 1, 3}}, // the whole part -0 is 0
+      // A whole part of -0 negates the number, as format_mixed writes it.
+      {"-0&1/3", {0, -1, 3}},
+      {"-0&-1/3", {0, 1, 3}},
+      {"-00&2/4", {0, -1, 2}},
+      {" - 0 & 3 / 4", {0, -3, 4}},
+      {"-0&4/3", {1, -1, 3}},
+      {"-0&0/5", {0, 0, 1}},
+      {"-&1/3", {0, 1, 3}}, // no digits: no number to negate
       {"0&-1/3", {0, -1, 3}},
       {"2 & 6 / 8", {2, 3, 4}},
       {"2&5", {7, 0, 1}},
@@ -170,7 +177,16 @@ TEST_F(FractionText, TextToFraction) {
       {"2&1/3", {7, 3}},
       {"-2&1/3", {-7, 3}},
       {"1&1/2", {3, 2}},
-      {"2&1", {2, 1}}, // no "/": read as the whole number 2
+      {"2&1", {2, 1}}, // no "/": read as the number 2
+      {"-0&1/3", {-1, 3}},
+      // A number where a fraction goes, converted exactly.
+      {"0.5", {1, 2}},
+      {"-0.25", {-1, 4}},
+      {"2.7", {27, 10}},
+      {"1e5", {100000, 1}},
+      {"-1.5e-3", {-3, 2000}},
+      {"abc", {0, 1}},
+      {"1e10", {0, 0}}, // beyond the field range
       {"3/4", {3, 4}},
       {"6/8", {3, 4}},
       {"5", {5, 1}},
@@ -231,13 +247,17 @@ TEST_F(FractionText, ReadWholeNumber) {
 }
 
 TEST_F(FractionText, RoundTripsThroughText) {
-  const Fraction fractions[] = {{3, 4},    {-7, 3},           {0, 1},
-                                {kMax, 1}, {-kMax, kMax - 1}, {1, kMax}};
+  // Negative proper fractions are written with a whole part of -0.
+  const Fraction fractions[] = {{3, 4},     {-7, 3},           {0, 1},
+                                {-3, 4},    {-1, kMax},        {kMax, 1},
+                                {-kMax, 1}, {-kMax, kMax - 1}, {1, kMax}};
   for (Fraction f : fractions) {
     SCOPED_TRACE(::testing::PrintToString(f));
     EXPECT_EQ(parse_fraction(format_fraction(f).c_str()), f);
+    EXPECT_EQ(text_to_fraction(format_fraction(f).c_str()), f);
     MixedNumber m = fraction_to_mixed(f);
     EXPECT_EQ(parse_mixed(format_mixed(m).c_str()), m);
+    EXPECT_EQ(text_to_fraction(format_mixed(m).c_str()), f);
   }
   // Long texts read without trouble.
   std::string long_text(65536, ' ');

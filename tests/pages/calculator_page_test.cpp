@@ -37,7 +37,6 @@ TEST(StackedCalculator, TakesOperandsAsTyped) {
     const char *n1, *d1;
     std::int32_t op;
     const char *n2, *d2;
-    // Empty: nothing written, the previous 5/6 stays.
     const char *numerator, *denominator;
   } cases[] = {
       {"1", "2", kAdd, "1", "3", "5", "6"},
@@ -48,12 +47,13 @@ TEST(StackedCalculator, TakesOperandsAsTyped) {
       // Not reduced first: 3/4 ÷ 0/5 is {15, 0}.
       {"3", "4", kDivide, "0", "5", "15", "0"},
       {"2147483647", "1", kSubtract, "0", "1", "2147483647", "1"},
-      // Invalid results leave the boxes alone.
-      {"1", "0", kAdd, "1", "2", "", ""},
-      {"", "", kAdd, "", "", "", ""},
-      {"99999999999", "1", kAdd, "1", "1", "", ""},
-      {"1", "2", kAdd, "-2147483648", "1", "", ""},
-      {"2147483647", "1", kAdd, "1", "1", "", ""},
+      // An invalid result replaces the previous answer with 0 over 0.
+      {"1", "0", kAdd, "1", "2", "0", "0"},
+      {"", "", kAdd, "", "", "0", "0"},
+      {"99999999999", "1", kAdd, "1", "1", "0", "0"},
+      {"1", "2", kAdd, "-2147483648", "1", "0", "0"},
+      {"2147483647", "1", kAdd, "1", "1", "0", "0"},
+      {"1", "2", kDivide, "0", "1", "1", "0"},
   };
   run_program([&](Player &p) {
     p.page(3);
@@ -75,9 +75,8 @@ TEST(StackedCalculator, TakesOperandsAsTyped) {
       p.type("分母2", c.d2);
       p.choose("组合框1", c.op);
       p.click("计算");
-      const bool written = *c.numerator != '\0';
-      EXPECT_EQ(p.text("分子3"), written ? c.numerator : "5");
-      EXPECT_EQ(p.text("分母3"), written ? c.denominator : "6");
+      EXPECT_EQ(p.text("分子3"), c.numerator);
+      EXPECT_EQ(p.text("分母3"), c.denominator);
     }
     EXPECT_TRUE(p.take_messages().empty());
   });
@@ -99,6 +98,15 @@ TEST(TextCalculator, ReadsFractionsAndMixedNumbers) {
       {"-2&1/3", kAdd, "1/3", "-2/1"},
       {"2147483647/2", kAdd, "1/2", "1073741824/1"},
       {"2147483647", kAdd, "1", "0/0"},
+      // The page's own way of writing minus one third.
+      {"2", kAdd, "-0&1/3", "5/3"},
+      {"-0&1/3", kMultiply, "-0&1/3", "1/9"},
+      // Decimals are numbers, not their whole parts.
+      {"0.5", kAdd, "1/2", "1/1"},
+      {"2.7", kSubtract, "0.2", "5/2"},
+      {"1e5", kDivide, "1e3", "100/1"},
+      {"-0.25", kMultiply, "4", "-1/1"},
+      {"1e10", kAdd, "1", "0/0"},
   };
   run_program([&](Player &p) {
     p.page(3);
@@ -156,15 +164,26 @@ TEST(Reduction, SwitchesTheLinkLabels) {
   });
 }
 
-TEST(Reduction, WritesNothingWithoutASlash) {
+TEST(Reduction, EmptiesTheResultWithoutASlash) {
   const struct {
     const char *entry;
-    const char *result; // "" when nothing is written
+    const char *result;
   } cases[] = {
-      {"6/8", "3/4"}, {"-6/-8", "3/4"},   {"0/5", "0/1"},
-      {"3/0", "3/0"}, {"2&6/8", "2&3/4"}, {"2&4/3", "3&1/3"},
-      {"5", ""},      {"2&3", ""},        {"", ""},
-      {"&&", ""},     {"1/2/3", "1/1"},   {"2&1/0", "0&0/0"},
+      {"6/8", "3/4"},
+      {"-6/-8", "3/4"},
+      {"0/5", "0/1"},
+      {"3/0", "3/0"},
+      {"2&6/8", "2&3/4"},
+      {"2&4/3", "3&1/3"},
+      {"-0&2/6", "-0&1/3"},
+      {"1/2/3", "1/1"},
+      {"2&1/0", "0&0/0"},
+      // Nothing to reduce: no earlier answer stays beside the new text.
+      {"5", ""},
+      {"2&3", ""},
+      {"", ""},
+      {"&&", ""},
+      {"0.5", ""},
   };
   run_program([&](Player &p) {
     p.page(3);
@@ -175,7 +194,58 @@ TEST(Reduction, WritesNothingWithoutASlash) {
       ASSERT_EQ(p.text("编辑框7"), "1/2");
       p.type("编辑框6", c.entry);
       p.click("约分");
-      EXPECT_EQ(p.text("编辑框7"), *c.result ? c.result : "1/2");
+      EXPECT_EQ(p.text("编辑框7"), c.result);
+    }
+  });
+}
+
+TEST(Reduction, LeavesTheLinkLabelsWhenThereIsNothingToReduce) {
+  run_program([](Player &p) {
+    p.page(3);
+    p.type("编辑框6", "5");
+    p.click("约分");
+    expect_random_link_shown(p);
+    p.type("编辑框6", "2&6/8");
+    p.click("约分");
+    expect_convert_link_shown(p);
+    p.type("编辑框6", "2&3");
+    p.click("约分");
+    EXPECT_EQ(p.text("编辑框7"), "");
+    expect_convert_link_shown(p);
+  });
+}
+
+// Answers of page 分数运算1 typed back in read as the same value.
+TEST(TextCalculator, ReadsItsOwnAnswersBack) {
+  const char *entries[] = {"-1/3", "-3/4", "7/3",
+                           "-7/3", "5/1",  "2147483647/2"};
+  run_program([&](Player &p) {
+    p.page(3);
+    for (const char *entry : entries) {
+      SCOPED_TRACE(entry);
+      p.type("编辑框6", entry);
+      p.click("约分");
+      const std::string fraction = p.text("编辑框7");
+      p.page(4);
+      p.type("编辑框25", fraction);
+      p.click("分数到带分数");
+      const std::string mixed = p.text("编辑框27");
+      p.page(3);
+      for (const std::string &operand : {fraction, mixed}) {
+        SCOPED_TRACE(operand);
+        p.type("编辑框4", operand);
+        p.type("编辑框5", "1/1");
+        p.choose("组合框2", kMultiply);
+        p.click("计算2");
+        EXPECT_EQ(p.text("编辑框12"), fraction);
+        p.type("编辑框6", operand);
+        p.click("约分");
+        EXPECT_EQ(p.text("编辑框7"), operand == mixed ? mixed : fraction);
+        p.type("编辑框8", operand);
+        p.type("编辑框9", "1/1");
+        p.click("通分");
+        EXPECT_EQ(p.text("编辑框10"), fraction);
+      }
     }
   });
 }
@@ -187,6 +257,7 @@ TEST(CommonDenominator, KeepsBothOverTheCommonDenominator) {
       {"1/6", "3/4", "2/12", "9/12"}, {"1&1/2", "1/3", "9/6", "2/6"},
       {"2/4", "1/3", "3/6", "2/6"},   {"-1/2", "1/3", "-3/6", "2/6"},
       {"3", "1/4", "12/4", "1/4"},    {"1/0", "6/-8", "1/0", "-3/4"},
+      {"0.5", "1/3", "3/6", "2/6"},   {"-0&1/2", "0.25", "-2/4", "1/4"},
   };
   run_program([&](Player &p) {
     p.page(3);

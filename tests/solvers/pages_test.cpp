@@ -1,10 +1,15 @@
 // The equation pages and the clear link, clicked in the real program.
+#include "tests/base/exact_rounding.h"
 #include "tests/program/program_run.h"
+#include "tests/solvers/exact_roots.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdlib>
+#include <iterator>
 #include <map>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -95,6 +100,19 @@ TEST(QuadraticPage, SolvesAndReports) {
       // The small root keeps its digits (not -7.45e-9).
       {{"1", "100000000", "1"}, {{"-0.00000001", "-100000000"}}},
       {{"1", "-100000000", "1"}, {{"100000000", "0.00000001"}}},
+      // Discriminants of 0, 1, 4, -3 and -4 from coefficients near 2^30
+      // and 1e8, decided exactly.
+      {{"1073741657", "2147483314", "1073741657"}, {{"-1", "-1"}}},
+      {{"1073741282", "2147482563", "1073741281"},
+       {{"-0.999999999068677", "-1"}}},
+      {{"1073740580", "2147481158", "1073740578"},
+       {{"-0.999999998137353", "-1"}}},
+      {{"1073741719", "2111704925", "1038261253"},
+       {{kNoRealRoots, kNoRealRoots}}},
+      {{"1073741789", "1866107890", "810799834"},
+       {{kNoRealRoots, kNoRealRoots}}},
+      {{"99999989", "199999980", "99999991"}, {{"-1", "-1.00000002"}}},
+      {{"44999953", "82505504", "37817585"}, {{kNoRealRoots, kNoRealRoots}}},
       // The ends of the range are coefficients.
       {{"-2147483648", "0", "0"}, {{"0", "0"}}},
       {{"2147483647.9", "0", "-2147483647"}, {{"1", "-1"}}},
@@ -151,6 +169,25 @@ TEST(SystemPage, SolvesClassifiesAndReports) {
       {{"1", "1", "3", "1", "-1", "0"}, {{"1.5", "1.5"}}},
       {{"1", "0", "1", "0", "1", "2"}, {{"1", "2"}}},
       {{"3", "2", "0", "1", "-1", "0"}, {{"0", "0"}}},
+      // Degenerate systems, decided exactly.
+      {{"1", "0", "1", "1", "0", "2"}, {{kNoSolution, kNoSolution}}},
+      {{"1", "0", "1", "2", "0", "2"}, {{kInfinite, kInfinite}}},
+      {{"0", "0", "1", "0", "0", "2"}, {{kNoSolution, kNoSolution}}},
+      {{"0", "0", "0", "1", "1", "2"}, {{kInfinite, kInfinite}}},
+      {{"0", "0", "1", "1", "1", "2"}, {{kNoSolution, kNoSolution}}},
+      {{"0", "3", "6", "0", "5", "10"}, {{kInfinite, kInfinite}}},
+      // Determinants of 1 and -2 between large coefficients.
+      {{"4000", "4001", "1", "3999", "4000", "1"}, {{"-1", "1"}}},
+      {{"40000000", "40000001", "1", "39999999", "40000000", "1"},
+       {{"-1", "1"}}},
+      {{"2147483647", "2147483646", "1", "2147483646", "2147483645", "1"},
+       {{"1", "-1"}}},
+      {{"10001", "9999", "1", "10000", "9998", "0"}, {{"-4999", "5000"}}},
+      {{"10000001", "9999999", "1", "10000000", "9999998", "0"},
+       {{"-4999999", "5000000"}}},
+      {{"2147483647", "2147483645", "1", "2147483646", "2147483644", "0"},
+       {{"-1073741822", "1073741823"}}},
+      {{"100000000", "1", "1", "100000001", "1", "2"}, {{"1", "-99999999"}}},
       {{"1", "1", "2", "1", "-1", ""}, {{}, kSystemIncomplete}},
       {{"", "1", "2", "1", "-1", "0"}, {{}, kSystemIncomplete}},
       {{"1", "1", "2", "1", "-1", "1e400"}, {{}, kOutOfRange}},
@@ -159,6 +196,93 @@ TEST(SystemPage, SolvesClassifiesAndReports) {
   check_page(1, {"xya1", "xyb1", "xyc1", "xya2", "xyb2", "xyc2"},
              {"xyx", "xyy"}, "求方程组", {"1", "2", "5", "1", "-1", "-1"},
              cases);
+}
+
+// Random coefficients of mixed sizes, from one digit to the full 32 bits.
+std::int32_t draw_coefficient(std::mt19937_64 &random) {
+  static constexpr int kBits[] = {2, 5, 14, 27, 31, 32};
+  const int bits = kBits[random() % std::size(kBits)];
+  const auto limit = std::int64_t{1} << (bits - 1);
+  const auto value = static_cast<std::int64_t>(
+                         random() % static_cast<std::uint64_t>(2 * limit)) -
+                     limit;
+  return static_cast<std::int32_t>(value);
+}
+
+// A printed number within its 15 digits of q: 2^-46 is 1.4e-14 relative.
+bool prints_near(const std::string &text, const ExactRational &q) {
+  const double shown = std::strtod(text.c_str(), nullptr);
+  const ExactRational error = abs(test::exact_value(shown) - q);
+  return error * (ExactInteger(1) << 46) <= abs(q);
+}
+
+TEST(EquationPages, AgreeWithExactArithmeticForRandomCoefficients) {
+  std::mt19937_64 random(21);
+  run_program([&](Player &p) {
+    p.page(1);
+    for (int round = 0; round < 300; ++round) {
+      std::int32_t k[6];
+      for (std::int32_t &value : k)
+        value = draw_coefficient(random);
+      if (round % 4 == 0) {
+        // Proportional coefficient rows.
+        k[3] = k[0] % 1000 * 3;
+        k[4] = k[1] % 1000 * 3;
+        k[0] %= 1000;
+        k[1] %= 1000;
+      }
+      SCOPED_TRACE(testing::Message()
+                   << k[0] << " " << k[1] << " " << k[2] << " / " << k[3] << " "
+                   << k[4] << " " << k[5]);
+      const char *boxes[] = {"xya1", "xyb1", "xyc1", "xya2", "xyb2", "xyc2"};
+      for (int i = 0; i < 6; ++i)
+        p.type(boxes[i], std::to_string(k[i]));
+      p.click("求方程组");
+      const ExactInteger d =
+          ExactInteger(k[0]) * k[4] - ExactInteger(k[3]) * k[1];
+      const ExactInteger dx =
+          ExactInteger(k[2]) * k[4] - ExactInteger(k[1]) * k[5];
+      const ExactInteger dy =
+          ExactInteger(k[0]) * k[5] - ExactInteger(k[3]) * k[2];
+      if (d == 0) {
+        const bool consistent = dx == 0 && dy == 0 &&
+                                (k[0] != 0 || k[1] != 0 || k[3] != 0 ||
+                                 k[4] != 0 || (k[2] == 0 && k[5] == 0));
+        const char *verdict = consistent ? kInfinite : kNoSolution;
+        EXPECT_EQ(p.text("xyx"), verdict);
+        EXPECT_EQ(p.text("xyy"), verdict);
+        continue;
+      }
+      EXPECT_TRUE(prints_near(p.text("xyx"), test::ratio(dx, d)))
+          << p.text("xyx");
+      EXPECT_TRUE(prints_near(p.text("xyy"), test::ratio(dy, d)))
+          << p.text("xyy");
+    }
+
+    p.page(2);
+    for (int round = 0; round < 300; ++round) {
+      const std::int32_t a = draw_coefficient(random);
+      const std::int32_t b = draw_coefficient(random);
+      const std::int32_t c = draw_coefficient(random);
+      if (a == 0)
+        continue;
+      SCOPED_TRACE(testing::Message() << a << " " << b << " " << c);
+      p.type("二次项系数", std::to_string(a));
+      p.type("一次项系数", std::to_string(b));
+      p.type("常数项", std::to_string(c));
+      p.click("求根");
+      const ExactInteger d = ExactInteger(b) * b - 4 * ExactInteger(a) * c;
+      if (d < 0) {
+        EXPECT_EQ(p.text("x1"), kNoRealRoots);
+        EXPECT_EQ(p.text("x2"), kNoRealRoots);
+        continue;
+      }
+      const double x1 = std::strtod(p.text("x1").c_str(), nullptr);
+      const double x2 = std::strtod(p.text("x2").c_str(), nullptr);
+      EXPECT_TRUE(test::near_root(x1, a, b, d, +1, 46)) << p.text("x1");
+      EXPECT_TRUE(test::near_root(x2, a, b, d, -1, 46)) << p.text("x2");
+    }
+  });
 }
 
 // The edit boxes of each page, in page order.
