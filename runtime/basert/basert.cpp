@@ -3,7 +3,8 @@
 //
 // Exit status: a program ended by end_program(code) ends with `code`; a
 // runtime error ends it with 3 after the report on standard error; an image
-// that cannot be loaded ends it with 2 after a message naming the problem.
+// that cannot be loaded ends it with 2 after a message naming the problem;
+// without a display for the window it ends with 4 after a message saying so.
 // With QUADRIX_DEBUG_BLOCKS set, the blocks the program still holds at its
 // end are counted on standard error.
 #include "platform/environment.h"
@@ -31,6 +32,9 @@ QX_EXPORT QxStartFn GetNewSock(std::int32_t selector);
 
 namespace qx::rt {
 namespace {
+
+// Exit status when there is no display for the window.
+constexpr int kNoDisplayStatus = 4;
 
 // The directory of basert.rtp, where the support libraries lie.
 std::filesystem::path runtime_directory() {
@@ -89,16 +93,28 @@ int run_image(void *image, std::uint32_t size, std::unique_ptr<View> view,
   return status;
 }
 
+// The window's view; null when there is no display to show it on.
 std::unique_ptr<View> make_desktop_view() {
 #ifdef QUADRIX_HAVE_QT_VIEW
-  if (std::unique_ptr<View> view = views::make_qt_view())
-    return view;
-#endif
+  return views::make_qt_view();
+#else
   return std::make_unique<views::HeadlessView>();
+#endif
 }
 
 void start(void *image) {
-  const int status = run_image(image, 0, make_desktop_view(), std::nullopt);
+  std::unique_ptr<View> view = make_desktop_view();
+  if (!view) {
+    // Running the program unseen and ending with 0 would report success
+    // for a window nobody saw.
+    std::fputs("quadrix: cannot show the window: no display (neither "
+               "DISPLAY nor WAYLAND_DISPLAY is set, and QT_QPA_PLATFORM "
+               "names no platform that works without one)\n",
+               stderr);
+    std::fflush(nullptr);
+    std::exit(kNoDisplayStatus);
+  }
+  const int status = run_image(image, 0, std::move(view), std::nullopt);
   if (status != 0) {
     std::fflush(nullptr);
     std::exit(status);

@@ -63,9 +63,22 @@ bool hasEnvironment(const char *name) {
   return value && *value;
 }
 
+// Whether Qt can start: a display to connect to, or a platform named in
+// QT_QPA_PLATFORM ("name[:options]", several separated by ';') that needs
+// none. A platform that needs a display would abort the process without one.
 bool displayAvailable() {
-  return hasEnvironment("QT_QPA_PLATFORM") || hasEnvironment("DISPLAY") ||
-         hasEnvironment("WAYLAND_DISPLAY");
+  if (hasEnvironment("DISPLAY") || hasEnvironment("WAYLAND_DISPLAY"))
+    return true;
+  if (!hasEnvironment("QT_QPA_PLATFORM"))
+    return false;
+  static const QStringList kWithoutDisplay = {
+      QStringLiteral("offscreen"), QStringLiteral("minimal"),
+      QStringLiteral("vnc"), QStringLiteral("linuxfb"), QStringLiteral("eglfs")};
+  const QString platforms = QString::fromLocal8Bit(std::getenv("QT_QPA_PLATFORM"));
+  for (const QString &platform : platforms.split(u';'))
+    if (kWithoutDisplay.contains(platform.section(u':', 0, 0).trimmed()))
+      return true;
+  return false;
 }
 
 // A whole number from the environment; nullopt when unset or not a number.
