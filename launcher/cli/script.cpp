@@ -287,7 +287,10 @@ bool ScriptRunner::report_unusable(rt::HeadlessSession &session,
 }
 
 void ScriptRunner::report(std::string_view message) {
-  m_err << "error: " << m_context << ": " << message << '\n' << std::flush;
+  // The message may quote a name from the line: no more of it than of the
+  // line itself.
+  m_err << "error: " << m_context << ": " << quoted_line(message) << '\n'
+        << std::flush;
   m_failed = true;
 }
 

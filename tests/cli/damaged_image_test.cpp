@@ -280,6 +280,29 @@ TEST(UndamagedImage, RunsInTheSameInstallation) {
   EXPECT_EQ(result.err, "");
 }
 
+// quadrix with nowhere to show its window says so and fails, instead of
+// running unseen and reporting success; a platform without a display works.
+TEST(NoDisplay, IsAnErrorNotSuccess) {
+  const struct {
+    const char *environment;
+    int status;
+  } cases[] = {
+      {"-u QT_QPA_PLATFORM", 4},
+      {"QT_QPA_PLATFORM=xcb", 4}, // would abort inside Qt without a display
+      {"QT_QPA_PLATFORM=wayland", 4},
+      {"QT_QPA_PLATFORM=offscreen QUADRIX_EXIT_AFTER_SHOW=1", 0},
+      {"QT_QPA_PLATFORM='xcb;offscreen' QUADRIX_EXIT_AFTER_SHOW=1", 0},
+  };
+  Installation installation(QX_TEST_QUADRIX, pristine());
+  for (const auto &c : cases) {
+    const Outcome result = run(installation, c.environment);
+    EXPECT_EQ(result.status, c.status) << c.environment << "\n" << result.err;
+    EXPECT_EQ(result.err.find("no display") != std::string::npos, c.status != 0)
+        << c.environment << "\n"
+        << result.err;
+  }
+}
+
 // The tool refuses what the runtime refuses: dump and embed of a damaged
 // image that the layout reader alone would accept. (Whether a routine name
 // resolves is known only to a running program.)
