@@ -36,14 +36,15 @@ std::string base36(std::size_t value, std::size_t digits) {
   return text;
 }
 
-// About 1 MiB: 40,000 keys "[a\bc]" and 130,000 deletions "[-a]" of their
-// parents (most of which are gone by then).
+// Under 1 MiB: 40,000 keys "[ab\c]" and then 130,000 deletions "[-a]" that
+// match none of them (a name without its subkey separator is no parent),
+// so that every deletion faces all the keys.
 std::string registry_text() {
   std::string text = "Windows Registry Editor Version 5.00\n";
   for (std::size_t i = 0; i < 40'000; ++i)
-    text += "[" + base36(i / 36, 3) + "\\" + base36(i % 36, 1) + "]\n";
+    text += "[" + base36(i / 36, 2) + "\\" + base36(i % 36, 1) + "]\n";
   for (std::size_t i = 0; i < 130'000; ++i)
-    text += "[-" + base36(i % 2000, 3) + "]\n";
+    text += "[-" + base36(i % 36, 1) + "]\n";
   return text;
 }
 
