@@ -73,8 +73,10 @@ bool displayAvailable() {
     return false;
   static const QStringList kWithoutDisplay = {
       QStringLiteral("offscreen"), QStringLiteral("minimal"),
-      QStringLiteral("vnc"), QStringLiteral("linuxfb"), QStringLiteral("eglfs")};
-  const QString platforms = QString::fromLocal8Bit(std::getenv("QT_QPA_PLATFORM"));
+      QStringLiteral("vnc"), QStringLiteral("linuxfb"),
+      QStringLiteral("eglfs")};
+  const QString platforms =
+      QString::fromLocal8Bit(std::getenv("QT_QPA_PLATFORM"));
   for (const QString &platform : platforms.split(u';'))
     if (kWithoutDisplay.contains(platform.section(u':', 0, 0).trimmed()))
       return true;
