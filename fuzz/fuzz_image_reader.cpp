@@ -1,5 +1,6 @@
-// libFuzzer target: the image reader, the code directory reader and the
-// code relocations on arbitrary bytes.
+// libFuzzer target: the image reader, the code directory reader, the checks
+// a runtime makes before it trusts an image and the code relocations on
+// arbitrary bytes.
 #include "image/image_reader.h"
 
 #include <cstddef>
@@ -29,6 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data,
       qx::image::section_data(bytes, section);
     if (const qx::image::SectionInfo *code = info.find("code"))
       read_directory(qx::image::section_data(bytes, *code), code->relocations);
+    qx::image::check_program_code(bytes, info);
   } catch (const qx::FormatError &) {
   }
   // The same bytes taken as code data.

@@ -29,6 +29,9 @@ inline constexpr std::uint32_t kStored34 = 0x0001093E;
 inline constexpr std::uint32_t kSectionHeaderSize = 0x38;
 inline constexpr std::uint32_t kSectionNameSize = 24;
 
+// The longest section chain an image may have.
+inline constexpr std::uint32_t kMaxSections = 256;
+
 // The sections whose header offsets the image header lists, in that order.
 inline constexpr std::array<std::string_view, 5> kListedSections = {
     "const", "form", "help", "code", "var"};

@@ -6,6 +6,7 @@
 #include "image/image_format.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <set>
 
@@ -211,12 +212,18 @@ ImageInfo read_image(std::span<const std::uint8_t> bytes) {
   info.libraries = read_library_table(bytes, info.library_table_end);
 
   std::set<std::uint32_t> visited;
+  std::set<std::string, std::less<>> names;
   for (std::uint32_t offset = info.first_section; offset != kEndOfChain;) {
     if (!visited.insert(offset).second)
       throw FormatError("image section chain: header at " + hex(offset) +
                         " is reached twice (the chain has a cycle)");
+    if (visited.size() > kMaxSections)
+      throw FormatError("image section chain: header at " + hex(offset) +
+                        " would be section " + std::to_string(visited.size()) +
+                        "; an image has at most " +
+                        std::to_string(kMaxSections));
     SectionInfo section = read_section_header(bytes, offset);
-    if (info.find(section.name))
+    if (!names.insert(section.name).second)
       throw FormatError("image section header at " + hex(offset) +
                         ": section name \"" + section.name +
                         "\" appears twice in the chain");
@@ -377,6 +384,115 @@ void apply_code_relocations(std::span<std::uint8_t> code_data,
     }
     store_u64(code_data, position, load_u64(code_data, position) + base);
   }
+}
+
+namespace {
+
+void check_library_names(const ImageInfo &info) {
+  for (const LibraryEntry &library : info.libraries) {
+    const std::string &name = library.name;
+    if (name.empty() || name == "." || name == ".." ||
+        name.find_first_of("/\\:") != std::string::npos)
+      throw FormatError("image library table: library name \"" + name +
+                        "\" is not a plain file name");
+  }
+}
+
+const DirectoryRoutine &only_routine_of_kind(const CodeDirectory &directory,
+                                             QxRoutineKind kind) {
+  const auto found =
+      std::ranges::find(directory.routines, kind, &DirectoryRoutine::kind);
+  if (found == directory.routines.end())
+    throw FormatError("code directory: no routine of kind " +
+                      std::to_string(kind) + "; the program needs one");
+  return *found;
+}
+
+void check_link_block(const CodeDirectory &directory, const QxLinkBlock &link,
+                      std::uint32_t registered, std::uint32_t const_size) {
+  const std::string where =
+      "code directory: link block at " + hex(directory.link_offset) + ": ";
+  if (link.service_table != 0 || link.const_data != 0)
+    throw FormatError(where +
+                      "the service table and const data operands "
+                      "are " +
+                      hex(link.service_table) + " and " + hex(link.const_data) +
+                      "; both must be 0");
+  if (link.registered_routine != registered)
+    throw FormatError(where + "the registered routine operand is " +
+                      hex(link.registered_routine) +
+                      " but that routine's entry lies at " + hex(registered));
+  if (link.const_size != const_size)
+    throw FormatError(where + "const size is " + hex(link.const_size) +
+                      " but the const section holds " + hex(const_size) +
+                      " bytes");
+  if (link.reserved != 0)
+    throw FormatError(where + "reserved word is " + hex(link.reserved) +
+                      ", not 0");
+}
+
+void check_code_relocations(const SectionInfo &code,
+                            const CodeDirectory &directory) {
+  const std::uint32_t link = directory.link_offset;
+  const std::array<std::uint32_t, 3> expected = {
+      relocation_entry(link + offsetof(QxLinkBlock, service_table),
+                       QX_RELOC_SERVICE_TABLE),
+      relocation_entry(link + offsetof(QxLinkBlock, const_data),
+                       QX_RELOC_CONST),
+      relocation_entry(link + offsetof(QxLinkBlock, registered_routine),
+                       QX_RELOC_CODE)};
+  if (!std::ranges::equal(code.relocations, expected))
+    throw FormatError(
+        "image section header at " + hex(code.header_offset) +
+        ": the code relocations are not the three that fill the link "
+        "block at " +
+        hex(link) + " (" + std::to_string(code.relocations.size()) +
+        " entries)");
+}
+
+} // namespace
+
+CodeDirectory check_program_code(std::span<const std::uint8_t> bytes,
+                                 const ImageInfo &info) {
+  check_library_names(info);
+  const SectionInfo *code = info.find(kCodeSection);
+  const SectionInfo *constants = info.find(kConstSection);
+  if (!code || !constants)
+    throw FormatError("image: the code or const section is missing");
+  const std::span<const std::uint8_t> code_data = section_data(bytes, *code);
+  CodeDirectory directory = read_code_directory(code_data);
+
+  for (QxRoutineKind kind : {QX_ROUTINE_BINDER, QX_ROUTINE_INIT,
+                             QX_ROUTINE_REGISTERED, QX_ROUTINE_SUBROUTINE})
+    only_routine_of_kind(directory, kind);
+  const DirectoryRoutine &entry =
+      only_routine_of_kind(directory, QX_ROUTINE_ENTRY);
+  if (info.entry_offset < code->data_offset ||
+      info.entry_offset - code->data_offset != entry.code_offset)
+    throw FormatError(
+        "image header at " + hex(kEntryField) + ": entry routine offset is " +
+        hex(info.entry_offset) + " but the entry routine " + entry.name +
+        " lies at " +
+        hex(std::uint64_t{code->data_offset} + entry.code_offset));
+
+  check_code_relocations(*code, directory);
+  check_link_block(
+      directory, read_link_block(code_data, directory),
+      only_routine_of_kind(directory, QX_ROUTINE_REGISTERED).code_offset,
+      constants->data_offset == kNoData ? 0 : constants->data_size);
+  return directory;
+}
+
+void check_handler(const CodeDirectory &directory, std::uint32_t code_offset,
+                   std::string_view owner) {
+  const DirectoryRoutine *routine = find_routine(directory, code_offset);
+  if (!routine)
+    throw FormatError(std::string(owner) + " is bound to code offset " +
+                      hex(code_offset) +
+                      ", where no routine of the directory starts");
+  if (routine->kind != QX_ROUTINE_HANDLER)
+    throw FormatError(std::string(owner) + " is bound to " + routine->name +
+                      ", which is not an event handler");
 }
 
 std::uint32_t image_extent(const ImageInfo &info) {

@@ -109,6 +109,23 @@ QxLinkBlock read_link_block(std::span<const std::uint8_t> code_data,
 // @reloc1, the tables as their counts give them).
 std::uint32_t image_extent(const ImageInfo &info);
 
+// What a runtime relies on before it follows any pointer of the image,
+// checked on an image read by read_image: every library of the table has a
+// plain name (no separator, not "." or ".."); the code directory reads, with
+// exactly one routine of each start-up kind; the header's entry offset names
+// the entry routine; the code section's relocations are exactly the three
+// that fill the link block, which holds the operands they complete (0, 0 and
+// the registered routine's entry offset), the const section's size and a
+// zero reserved word. Returns the directory; throws qx::FormatError naming
+// the field.
+CodeDirectory check_program_code(std::span<const std::uint8_t> bytes,
+                                 const ImageInfo &info);
+
+// Checks that `code_offset`, bound by `owner` (a text such as "event 1 of
+// control 0x12"), is where an event handler of the directory starts.
+void check_handler(const CodeDirectory &directory, std::uint32_t code_offset,
+                   std::string_view owner);
+
 // Base addresses that the relocation kinds add.
 struct RelocationBases {
   std::uint64_t service_table = 0; // kind 0

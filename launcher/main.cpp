@@ -61,7 +61,8 @@ std::optional<std::string> installed_directory() {
   return directory;
 }
 
-// The runtime beside the executable, else the installed one.
+// The runtime beside the executable, else the installed one. Only a
+// regular file holding a whole shared object is loaded (platform/library.h).
 Library load_runtime() {
   // Without the executable's own path there is no "beside": never fall
   // back to the working directory.
@@ -87,7 +88,9 @@ int main() {
   Library runtime = load_runtime();
   if (!runtime)
     return fail();
-  auto get_new_sock = runtime.symbol<QxGetNewSockFn>(QX_GET_NEW_SOCK_NAME);
+  // A data object or another library's export of that name does not count.
+  auto get_new_sock = reinterpret_cast<QxGetNewSockFn>(
+      qx::platform::find_own_function(runtime.handle(), QX_GET_NEW_SOCK_NAME));
   if (get_new_sock == nullptr) {
     runtime.release();
     return fail();

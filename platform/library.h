@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <string>
 
 namespace qx::platform {
 
@@ -23,12 +24,28 @@ std::optional<std::filesystem::path> module_directory(const void *address);
 /// Loads the library file at `path` with all its symbols resolved at once.
 /// A relative path is taken relative to the working directory; the system's
 /// library search path is never consulted. Returns null when the file is
-/// missing or is not a loadable library.
+/// missing or is not a loadable library (library_file_problem says why).
 LibraryHandle load_library(const std::filesystem::path &path);
 
 /// The address of the exported symbol `name`, or null when the library has
 /// no such export (or `library` is null).
 void *find_symbol(LibraryHandle library, const char *name);
+
+/// The address of the function `name` that `library` itself defines, or
+/// null: a symbol found in one of its dependencies, or one that is not a
+/// function (a data object), does not count. `library` may be the handle of
+/// program_library().
+void *find_own_function(LibraryHandle library, const char *name);
+
+/// The running executable as a library handle (its exports), or null.
+LibraryHandle program_library();
+
+/// Why the file at `path` cannot be a library this process may load, or
+/// nullopt when it may: it must be a regular file holding a shared object
+/// of this machine whose program headers and loaded segments lie within the
+/// file (a truncated library would fault on first touch).
+std::optional<std::string>
+library_file_problem(const std::filesystem::path &path);
 
 /// Releases a library loaded by load_library; null is ignored.
 void release_library(LibraryHandle library);

@@ -149,10 +149,11 @@ private:
     }
     // Deleting a key deletes its subkeys too; values that follow belong to
     // no key.
-    std::string subkey_prefix = lowered + "\\";
-    std::erase_if(keys, [&](const auto &entry) {
-      return entry.first == lowered || entry.first.starts_with(subkey_prefix);
-    });
+    // The subkeys sort together: from NAME\ up to (not including) NAME]
+    // (']' follows '\'), so a deletion costs what it removes.
+    keys.erase(lowered);
+    keys.erase(keys.lower_bound(lowered + '\\'),
+               keys.lower_bound(lowered + ']'));
     current = nullptr;
     return std::nullopt;
   }

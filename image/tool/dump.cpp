@@ -5,6 +5,7 @@
 #include "image/const_items.h"
 #include "image/image_format.h"
 #include "image/image_reader.h"
+#include "image/program_check.h"
 #include "platform/gbk.h"
 #include "window/form_io.h"
 
@@ -292,7 +293,8 @@ bool dump_image(std::span<const std::uint8_t> image, std::ostream &out) {
     dump_form(form::read_form(section_data(image, *info.find(kFormSection))),
               names, out);
   });
-  return ok;
+  // What the runtime checks beyond the layout: refused here as there.
+  return ok && attempt(out, [&] { read_program(image); });
 }
 
 } // namespace qx::image::tool

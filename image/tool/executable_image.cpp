@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace qx::image::tool {
@@ -65,11 +67,44 @@ std::vector<ElfSection> read_sections(std::span<const std::uint8_t> file) {
   return sections;
 }
 
-// The file bytes of symbol `name`, `size` of them.
-std::optional<std::span<const std::uint8_t>>
-find_symbol(std::span<const std::uint8_t> file,
-            const std::vector<ElfSection> &sections, std::string_view name,
-            std::uint64_t size) {
+// Whether the zero-terminated text at the start of `strings` is `name`;
+// looks at no more than name.size() + 1 bytes.
+bool names_match(std::span<const std::uint8_t> strings, std::string_view name) {
+  return strings.size() > name.size() && strings[name.size()] == 0 &&
+         std::equal(name.begin(), name.end(), strings.begin(),
+                    [](char a, std::uint8_t b) {
+                      return static_cast<std::uint8_t>(a) == b;
+                    });
+}
+
+// Where a symbol of the image's pair was found: its value and section.
+struct SymbolPlace {
+  std::uint64_t value = 0;
+  std::uint16_t section = 0;
+};
+
+// The file bytes of a symbol at `place`, `size` of them.
+std::span<const std::uint8_t>
+symbol_bytes(std::span<const std::uint8_t> file,
+             const std::vector<ElfSection> &sections, std::string_view name,
+             const SymbolPlace &place, std::uint64_t size) {
+  const ElfSection &home = sections[place.section];
+  if (home.type == kNoBits || place.value < home.address ||
+      place.value - home.address > home.size ||
+      size > home.size - (place.value - home.address))
+    throw FormatError("ELF symbol " + std::string(name) + " at " +
+                      hex(place.value) +
+                      " does not lie in its section's bytes");
+  return file.subspan(home.offset + (place.value - home.address), size);
+}
+
+// The symbols qx_program_image_size and qx_program_image: the first table
+// that holds both, each table read once.
+std::optional<std::pair<SymbolPlace, SymbolPlace>>
+find_image_symbols(std::span<const std::uint8_t> file,
+                   const std::vector<ElfSection> &sections) {
+  constexpr std::string_view kSizeName = "qx_program_image_size";
+  constexpr std::string_view kImageName = "qx_program_image";
   for (const ElfSection &symtab : sections) {
     if (symtab.type != kSymbolTable || symtab.link >= sections.size() ||
         sections[symtab.link].type == kNoBits)
@@ -78,27 +113,24 @@ find_symbol(std::span<const std::uint8_t> file,
     auto strings = file.subspan(strtab.offset, strtab.size);
     ByteReader in(file.subspan(symtab.offset, symtab.size), "ELF symbol table",
                   symtab.offset);
+    std::optional<SymbolPlace> size_place;
+    std::optional<SymbolPlace> image_place;
     for (std::size_t i = 0; i + kSymbolSize <= symtab.size; i += kSymbolSize) {
       in.seek(i, "symbol");
       std::uint32_t name_offset = in.read_u32("symbol name");
       in.read_u16("symbol info");
       std::uint16_t index = in.read_u16("symbol section");
       std::uint64_t value = in.read_u64("symbol value");
-      if (name_offset >= strings.size())
+      if (name_offset >= strings.size() || index == 0 ||
+          index >= sections.size())
         continue;
-      auto rest = strings.subspan(name_offset);
-      auto end = std::ranges::find(rest, std::uint8_t{0});
-      if (!std::ranges::equal(std::span(rest.begin(), end), name))
-        continue;
-      if (index == 0 || index >= sections.size())
-        continue;
-      const ElfSection &home = sections[index];
-      if (home.type == kNoBits || value < home.address ||
-          value - home.address > home.size ||
-          size > home.size - (value - home.address))
-        throw FormatError("ELF symbol " + std::string(name) + " at " +
-                          hex(value) + " does not lie in its section's bytes");
-      return file.subspan(home.offset + (value - home.address), size);
+      auto name = strings.subspan(name_offset);
+      if (!size_place && names_match(name, kSizeName))
+        size_place = SymbolPlace{value, index};
+      else if (!image_place && names_match(name, kImageName))
+        image_place = SymbolPlace{value, index};
+      if (size_place && image_place)
+        return std::pair{*size_place, *image_place};
     }
   }
   return std::nullopt;
@@ -109,11 +141,13 @@ find_by_symbols(std::span<const std::uint8_t> file) {
   if (!is_elf64_le(file))
     return std::nullopt;
   std::vector<ElfSection> sections = read_sections(file);
-  auto size_bytes = find_symbol(file, sections, "qx_program_image_size", 4);
-  if (!size_bytes)
+  const auto places = find_image_symbols(file, sections);
+  if (!places)
     return std::nullopt;
-  std::uint32_t size = load_u32(*size_bytes, 0);
-  return find_symbol(file, sections, "qx_program_image", size);
+  std::uint32_t size = load_u32(
+      symbol_bytes(file, sections, "qx_program_image_size", places->first, 4),
+      0);
+  return symbol_bytes(file, sections, "qx_program_image", places->second, size);
 }
 
 std::optional<std::span<const std::uint8_t>>

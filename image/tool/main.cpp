@@ -3,6 +3,7 @@
 #include "image/const_items.h"
 #include "image/image_builder.h"
 #include "image/image_reader.h"
+#include "image/program_check.h"
 #include "image/tool/declared_headers.h"
 #include "image/tool/dump.h"
 #include "image/tool/embed.h"
@@ -133,7 +134,7 @@ int write_program_image(const std::string &path) {
 
 int embed(const std::string &image_path, const std::string &out_path) {
   std::vector<std::uint8_t> image = read_file(image_path);
-  read_image(image);
+  read_program(image);
   std::ostringstream source;
   qx::image::tool::write_embedded_source(image, source);
   std::string text = source.str();

@@ -7,11 +7,9 @@
 // not understood, 2 for a bad command line or when the runtime or the
 // program cannot be loaded, 3 after a runtime error of the program.
 #include "image/embedded_image.h"
-#include "image/image_reader.h"
 #include "launcher/cli/script.h"
 #include "platform/library.h"
 #include "runtime/basert/headless_api.h"
-#include "window/form_io.h"
 
 #include <charconv>
 #include <cstdio>
@@ -21,9 +19,9 @@
 #include <fstream>
 #include <iostream>
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace {
 
@@ -77,30 +75,29 @@ std::optional<Arguments> parse_arguments(int argc, char **argv) {
   return arguments;
 }
 
-// The window's facts from the form section of the untouched image (the
-// runtime relocates the carried image in place).
-qx::cli::FormFacts read_embedded_form() {
-  const std::span<const std::uint8_t> image(qx_program_image_pristine,
-                                            qx_program_image_size);
-  const qx::image::ImageInfo info = qx::image::read_image(image);
-  const qx::image::SectionInfo *form = info.find("form");
-  if (!form)
-    throw qx::FormatError("program image: no form section");
-  return qx::cli::read_form_facts(
-      qx::form::read_form(qx::image::section_data(image, *form)));
-}
-
 struct Context {
-  qx::cli::ScriptRunner *runner;
   std::istream *script;
+  bool failed = false;
 };
 
+// The script runs on the window the runtime has loaded, with the facts it
+// declares; the image is read once, by the runtime.
 void drive(qx::rt::HeadlessSession &session, void *context) {
   auto *c = static_cast<Context *>(context);
   try {
-    c->runner->run(session, *c->script);
+    const qx::form::Form *form = session.form();
+    if (!form) {
+      std::cerr << "quadrix-cli: the program has no window\n";
+      c->failed = true;
+      return;
+    }
+    const qx::cli::FormFacts facts = qx::cli::read_form_facts(*form);
+    qx::cli::ScriptRunner runner(facts, std::cout, std::cerr);
+    runner.run(session, *c->script);
+    c->failed = runner.failed();
   } catch (const std::exception &error) {
     std::cerr << "quadrix-cli: " << error.what() << '\n';
+    c->failed = true;
   }
 }
 
@@ -118,21 +115,18 @@ int main(int argc, char **argv) {
   std::ifstream file;
   std::istream *script = &std::cin;
   if (arguments->file) {
+    std::error_code status;
+    if (std::filesystem::is_directory(*arguments->file, status)) {
+      std::cerr << "quadrix-cli: " << *arguments->file
+                << " is a directory, not a script\n";
+      return kUsageStatus;
+    }
     file.open(*arguments->file);
     if (!file) {
       std::cerr << "quadrix-cli: cannot read " << *arguments->file << '\n';
       return kUsageStatus;
     }
     script = &file;
-  }
-
-  qx::cli::FormFacts facts;
-  try {
-    facts = read_embedded_form();
-  } catch (const std::exception &error) {
-    std::cerr << "quadrix-cli: cannot read the program's window: "
-              << error.what() << '\n';
-    return QX_HEADLESS_LOAD_ERROR;
   }
 
   const std::optional<std::filesystem::path> self =
@@ -147,8 +141,7 @@ int main(int argc, char **argv) {
     return QX_HEADLESS_LOAD_ERROR;
   }
 
-  qx::cli::ScriptRunner runner(facts, std::cout, std::cerr);
-  Context context{&runner, script};
+  Context context{script};
   QxHeadlessOptions options{};
   options.size = sizeof options;
   options.fix_seed = arguments->seed ? 1 : 0;
@@ -156,11 +149,12 @@ int main(int argc, char **argv) {
   options.driver = &drive;
   options.on_message = &print_message;
   options.context = &context;
+  options.image_size = qx_program_image_size;
   const int status = run(qx_program_image, &options);
   // The runtime stays loaded until the process ends, as in the launcher.
   runtime.detach();
   std::cout.flush();
   if (status != 0)
     return status;
-  return runner.failed() ? 1 : 0;
+  return context.failed ? 1 : 0;
 }

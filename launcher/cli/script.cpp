@@ -82,6 +82,19 @@ std::vector<std::string> to_utf8(const std::vector<std::string> &gbk) {
   return utf8;
 }
 
+// At most the first kMaxQuotedBytes of a line for an error report, cut
+// before a UTF-8 continuation byte, with "..." when something was left off.
+constexpr std::size_t kMaxQuotedBytes = 200;
+
+std::string quoted_line(std::string_view line) {
+  if (line.size() <= kMaxQuotedBytes)
+    return std::string(line);
+  std::size_t end = kMaxQuotedBytes;
+  while (end > 0 && (static_cast<unsigned char>(line[end]) & 0xC0) == 0x80)
+    --end;
+  return std::string(line.substr(0, end)) + "...";
+}
+
 } // namespace
 
 FormFacts read_form_facts(const form::Form &form) {
@@ -121,7 +134,7 @@ void ScriptRunner::run_line(rt::HeadlessSession &session, std::string_view line,
   const std::string_view content = trim_start(line);
   if (trim_end(content).empty() || content.front() == '#')
     return;
-  m_context = "line " + std::to_string(number) + ": " + std::string(line);
+  m_context = "line " + std::to_string(number) + ": " + quoted_line(line);
 
   const auto [action, argument] = split_word(line);
   const std::string_view name = trim_end(argument);
@@ -296,7 +309,10 @@ bool ScriptRunner::report_unusable(rt::HeadlessSession &session,
 }
 
 void ScriptRunner::report(std::string_view message) {
-  m_err << "error: " << m_context << ": " << message << '\n' << std::flush;
+  // The message may quote a name from the line: no more of it than of the
+  // line itself.
+  m_err << "error: " << m_context << ": " << quoted_line(message) << '\n'
+        << std::flush;
   m_failed = true;
 }
 

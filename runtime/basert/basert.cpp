@@ -3,7 +3,8 @@
 //
 // Exit status: a program ended by end_program(code) ends with `code`; a
 // runtime error ends it with 3 after the report on standard error; an image
-// that cannot be loaded ends it with 2 after a message naming the problem.
+// that cannot be loaded ends it with 2 after a message naming the problem;
+// without a display for the window it ends with 4 after a message saying so.
 // With QUADRIX_DEBUG_BLOCKS set, the blocks the program still holds at its
 // end are counted on standard error.
 #include "platform/environment.h"
@@ -23,6 +24,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <span>
 
 #define QX_EXPORT extern "C" __attribute__((visibility("default"), used))
 
@@ -31,16 +33,45 @@ QX_EXPORT QxStartFn GetNewSock(std::int32_t selector);
 namespace qx::rt {
 namespace {
 
+// Exit status when there is no display for the window.
+constexpr int kNoDisplayStatus = 4;
+
 // The directory of basert.rtp, where the support libraries lie.
 std::filesystem::path runtime_directory() {
   return platform::module_directory(reinterpret_cast<const void *>(&GetNewSock))
       .value_or(std::filesystem::path("."));
 }
 
-// Loads the image and runs it; the view is the runtime's.
-int run_image(void *image, std::unique_ptr<View> view,
+int report_load_error(const char *what) {
+  std::fprintf(stderr, "quadrix: cannot load the program: %s\n", what);
+  return QX_HEADLESS_LOAD_ERROR;
+}
+
+// The image's bytes: `size` of them when given, else the size the
+// executable exports beside it.
+std::optional<std::span<std::uint8_t>> image_bytes(void *image,
+                                                   std::uint32_t size) {
+  if (!image)
+    return std::nullopt;
+  if (size == 0) {
+    const std::optional<std::uint32_t> exported = exported_image_size(image);
+    if (!exported)
+      return std::nullopt;
+    size = *exported;
+  }
+  return std::span<std::uint8_t>(static_cast<std::uint8_t *>(image), size);
+}
+
+// Loads the image and runs it; the view is the runtime's. `size` 0: the
+// size the executable exports beside the image.
+int run_image(void *image, std::uint32_t size, std::unique_ptr<View> view,
               std::optional<std::uint64_t> seed,
               const std::function<void(Runtime &)> &prepare = {}) {
+  const std::optional<std::span<std::uint8_t>> bytes = image_bytes(image, size);
+  if (!bytes)
+    return report_load_error("the program image's size is not known (the "
+                             "executable exports no qx_program_image_size "
+                             "beside it)");
   Runtime runtime(std::move(view));
   if (seed)
     runtime.seed_random(*seed);
@@ -48,11 +79,9 @@ int run_image(void *image, std::unique_ptr<View> view,
     prepare(runtime);
   LoadedProgram program;
   try {
-    program = load_program(runtime, image, runtime_directory());
+    program = load_program(runtime, *bytes, runtime_directory());
   } catch (const LoadError &error) {
-    std::fprintf(stderr, "quadrix: cannot load the program: %s\n",
-                 error.what());
-    return QX_HEADLESS_LOAD_ERROR;
+    return report_load_error(error.what());
   }
   const int status = runtime.run(program.entry);
   // The debug query of the block accounting: what the program still holds
@@ -64,16 +93,28 @@ int run_image(void *image, std::unique_ptr<View> view,
   return status;
 }
 
+// The window's view; null when there is no display to show it on.
 std::unique_ptr<View> make_desktop_view() {
 #ifdef QUADRIX_HAVE_QT_VIEW
-  if (std::unique_ptr<View> view = views::make_qt_view())
-    return view;
-#endif
+  return views::make_qt_view();
+#else
   return std::make_unique<views::HeadlessView>();
+#endif
 }
 
 void start(void *image) {
-  const int status = run_image(image, make_desktop_view(), std::nullopt);
+  std::unique_ptr<View> view = make_desktop_view();
+  if (!view) {
+    // Running the program unseen and ending with 0 would report success
+    // for a window nobody saw.
+    std::fputs("quadrix: cannot show the window: no display (neither "
+               "DISPLAY nor WAYLAND_DISPLAY is set, and QT_QPA_PLATFORM "
+               "names no platform that works without one)\n",
+               stderr);
+    std::fflush(nullptr);
+    std::exit(kNoDisplayStatus);
+  }
+  const int status = run_image(image, 0, std::move(view), std::nullopt);
   if (status != 0) {
     std::fflush(nullptr);
     std::exit(status);
@@ -147,6 +188,11 @@ public:
     return target->selection();
   }
 
+  const form::Form *form() const override {
+    const WindowModel *window = m_runtime.window();
+    return window ? &window->form() : nullptr;
+  }
+
   bool ended() const override { return m_runtime.ended(); }
   std::size_t outstanding_blocks() const override {
     return m_runtime.blocks().outstanding_blocks();
@@ -189,14 +235,15 @@ int run_headless(void *image, const QxHeadlessOptions *options) {
   std::optional<std::uint64_t> seed;
   if (settings.fix_seed)
     seed = settings.seed;
-  return run_image(image, std::move(view), seed, [&](Runtime &runtime) {
-    if (!settings.driver)
-      return;
-    headless.set_driver([&runtime, settings](UserActions &actions) {
-      Session session(runtime, actions);
-      settings.driver(session, settings.context);
-    });
-  });
+  return run_image(
+      image, settings.image_size, std::move(view), seed, [&](Runtime &runtime) {
+        if (!settings.driver)
+          return;
+        headless.set_driver([&runtime, settings](UserActions &actions) {
+          Session session(runtime, actions);
+          settings.driver(session, settings.context);
+        });
+      });
 }
 
 } // namespace

@@ -11,6 +11,8 @@
 //   int status = run(image, &options);
 #pragma once
 
+#include "window/form_model.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -45,6 +47,10 @@ public:
   virtual std::optional<bool> disabled(std::string_view control) = 0;
   virtual std::optional<std::int32_t> selection(std::string_view control) = 0;
 
+  // The window's form as the program declared it (control kinds, input
+  // modes, combo items, tab pages; texts in GBK), null before it is loaded.
+  virtual const form::Form *form() const = 0;
+
   // True once the program has ended (end_program or a runtime error).
   virtual bool ended() const = 0;
   // The runtime's block accounting.
@@ -75,6 +81,9 @@ typedef struct QxHeadlessOptions {
   // null.
   void (*on_message)(const char *utf8_text, std::uint32_t flags, void *context);
   void *context;
+  // Bytes of the image (padding included). 0: the size the executable
+  // exports beside the image, which must then be its qx_program_image.
+  std::uint32_t image_size;
 } QxHeadlessOptions;
 
 #define QX_RUN_HEADLESS_NAME "QxRunHeadless"

@@ -6,7 +6,10 @@
 #include "platform/library.h"
 #include "runtime/abi/qx_abi.h"
 
+#include <cstdint>
 #include <filesystem>
+#include <optional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -22,9 +25,6 @@ public:
   explicit LoadError(const std::string &what) : std::runtime_error(what) {}
 };
 
-// The image of at most this many bytes is accepted.
-inline constexpr std::uint32_t kMaxImageSize = 64u << 20;
-
 struct LoadedProgram {
   QxRoutineFn entry = nullptr;
   // The support libraries the library table named. They stay loaded until
@@ -33,11 +33,19 @@ struct LoadedProgram {
   std::vector<platform::LibraryHandle> libraries;
 };
 
-// Loads the image at `image` into `runtime`, relocating it in place. Support
+// Loads the image `image` (its bytes, padding included) into `runtime`,
+// relocating it in place. Nothing of the image is followed before it has
+// been read and checked as a whole (image/program_check.h). Support
 // libraries are looked for as NAME.rtp in `library_directory` ("basert" is
-// the runtime itself). Routines are looked up by name among the exports of
-// the running executable. Throws LoadError naming the problem.
-LoadedProgram load_program(Runtime &runtime, void *image,
+// the runtime itself). Routines are looked up by name among the functions
+// the running executable itself defines. Throws LoadError naming the
+// problem.
+LoadedProgram load_program(Runtime &runtime, std::span<std::uint8_t> image,
                            const std::filesystem::path &library_directory);
+
+// The size the running executable exports beside its image
+// (qx_program_image_size) when `image` is the image it exports
+// (qx_program_image); nullopt otherwise.
+std::optional<std::uint32_t> exported_image_size(const void *image);
 
 } // namespace qx::rt

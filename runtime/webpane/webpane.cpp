@@ -3,10 +3,8 @@
 #include "runtime/webpane/webpane.h"
 
 #include "platform/library.h"
+#include "runtime/webpane/shipped_page.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QString>
 #include <QTextBrowser>
 #include <QUrl>
@@ -18,38 +16,12 @@
 
 namespace {
 
-// Pages larger than this are not shown: they are not the shipped pages.
-constexpr qint64 kMaxPageBytes = 4 * 1024 * 1024;
-
 // The directory that holds this library and the pages shipped with it.
 QString libraryDirectory() {
   const std::optional<std::filesystem::path> directory =
       qx::platform::module_directory(
           reinterpret_cast<const void *>(&WebPaneIdentify));
   return directory ? QString::fromStdString(directory->string()) : QString();
-}
-
-// The shipped file an address names: "http://quadrix.invalid/NAME" with
-// NAME a plain file name in `directory`. nullopt for any other address.
-std::optional<QString> shippedPage(const QUrl &url, const QString &directory) {
-  if (!url.isValid() || directory.isEmpty())
-    return std::nullopt;
-  const QString scheme = url.scheme().toLower();
-  if ((scheme != u"http" && scheme != u"https") ||
-      url.host().compare(QStringLiteral(QX_WEBPANE_LOCAL_HOST),
-                         Qt::CaseInsensitive) != 0)
-    return std::nullopt;
-  const QString path = url.path();
-  if (!path.startsWith(u'/'))
-    return std::nullopt;
-  const QString name = path.mid(1);
-  if (name.isEmpty() || name == u"." || name == u".." || name.contains(u'/') ||
-      name.contains(u'\\'))
-    return std::nullopt;
-  const QString file = QDir(directory).filePath(name);
-  if (!QFileInfo(file).isFile())
-    return std::nullopt;
-  return file;
 }
 
 class PageView : public QTextBrowser {
@@ -64,14 +36,13 @@ public:
 
   void open(const QUrl &address) {
     m_address = address;
-    const std::optional<QString> file = shippedPage(address, m_directory);
-    if (!file)
+    const std::optional<QString> file =
+        qx::webpane::shippedPageFile(address, m_directory);
+    const std::optional<QString> text =
+        file ? qx::webpane::readShippedPage(*file) : std::nullopt;
+    if (!text)
       return showNotice(address);
-    QFile page(*file);
-    if (!page.open(QIODevice::ReadOnly) || page.size() > kMaxPageBytes)
-      return showNotice(address);
-    // Shipped pages are UTF-8.
-    setHtml(QString::fromUtf8(page.readAll()));
+    setHtml(*text);
     if (address.hasFragment())
       scrollToAnchor(address.fragment());
   }

@@ -262,12 +262,50 @@ TEST(CliCommandLine, RejectsBadArgumentsWithStatusTwo) {
                              "--seed -1",
                              "--frobnicate",
                              "/nonexistent/script.qxs",
-                             "a.qxs b.qxs"};
+                             "a.qxs b.qxs",
+                             "/",  // a directory is no script
+                             "."}; // (reading it would look empty)
   for (const char *arguments : bad) {
     const Result result = runCli("", arguments);
     EXPECT_EQ(result.status, 2) << arguments;
     EXPECT_EQ(result.out, "") << arguments;
     EXPECT_NE(result.err.find("quadrix-cli: "), std::string::npos) << arguments;
+  }
+}
+
+// An error line quotes the start of a bad line, not all of it: at most 200
+// bytes, cut where a character starts.
+TEST(CliErrors, QuoteAtMostTheFirst200BytesOfALine) {
+  const struct {
+    const char *name;
+    std::string line;
+  } cases[] = {
+      {"ascii", "frobnicate " + std::string(5000, 'x')},
+      {"chinese", "click " +
+                      [] {
+                        std::string name;
+                        for (int i = 0; i < 1000; ++i)
+                          name += "按"; // three bytes each
+                        return name;
+                      }()},
+  };
+  for (const auto &c : cases) {
+    const Result result = runCli(c.line + "\n");
+    EXPECT_EQ(result.status, 1) << c.name;
+    ASSERT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1)
+        << c.name;
+    const std::string prefix = "line 1: ";
+    const std::size_t quoted = result.err.find(prefix);
+    ASSERT_NE(quoted, std::string::npos) << result.err;
+    const std::string shown = result.err.substr(quoted + prefix.size());
+    // What is quoted is the line's own beginning, then "...".
+    const std::size_t end = shown.find("...");
+    ASSERT_NE(end, std::string::npos) << c.name << ": " << result.err;
+    EXPECT_LE(end, 200u) << c.name;
+    EXPECT_GT(end, 190u) << c.name;
+    EXPECT_EQ(c.line.compare(0, end, shown, 0, end), 0) << c.name;
+    // The line and a message quoting a name from it, each cut so.
+    EXPECT_LT(result.err.size(), 500u) << c.name;
   }
 }
 

@@ -86,6 +86,7 @@ public:
       return std::nullopt;
     return found->second.selection;
   }
+  const qx::form::Form *form() const override { return nullptr; }
   bool ended() const override { return has_ended; }
   std::size_t outstanding_blocks() const override { return 0; }
   std::size_t outstanding_bytes() const override { return 0; }

@@ -325,4 +325,70 @@ TEST(IdentifierTables, EntriesMustPointIntoTheCode) {
 }
 
 } // namespace
+// A minimal program image planned by hand: the listed sections, then
+// `extra` more, and the given libraries.
+std::vector<std::uint8_t> planned_image(std::vector<LibraryEntry> libraries,
+                                        std::size_t extra) {
+  std::vector<RoutineDecl> routines = {{QX_ROUTINE_BINDER, "b"},
+                                       {QX_ROUTINE_ENTRY, "e"},
+                                       {QX_ROUTINE_INIT, "i"},
+                                       {QX_ROUTINE_REGISTERED, "r"},
+                                       {QX_ROUTINE_SUBROUTINE, "s"}};
+  ImagePlan plan;
+  plan.libraries = std::move(libraries);
+  plan.sections = {{"const", 1, std::vector<std::uint8_t>{0}, {}},
+                   {"form", 1, std::vector<std::uint8_t>{}, {}},
+                   {"help", 1, std::vector<std::uint8_t>(0x34), {}},
+                   {"code", 5, std::vector<std::uint8_t>{}, {}},
+                   {"var", 0x13, std::nullopt, {}}};
+  for (std::size_t i = 0; i < extra; ++i)
+    plan.sections.push_back({"x" + std::to_string(i), 1, std::nullopt, {}});
+  const std::uint32_t code_at = section_data_offset(plan, 3);
+  CodeSection code = write_code_section(routines, 1, code_at);
+  plan.sections[3].data = code.data;
+  plan.sections[3].relocations = code.relocations;
+  plan.entry_code_offset = 0x28;
+  return write_image(plan);
+}
+
+// The chain may be as long as the runtime allows, and no longer.
+TEST(ImageReader, SectionChainUpToTheCap) {
+  const struct {
+    std::size_t sections;
+    bool read;
+  } cases[] = {{5, true}, {256, true}, {257, false}, {1000, false}};
+  for (const auto &c : cases) {
+    const auto image = planned_image(program_libraries(), c.sections - 5);
+    const std::string error = error_of([&] { read_image(image); });
+    EXPECT_EQ(error == "(no error)", c.read) << c.sections << ": " << error;
+    if (!c.read) {
+      EXPECT_NE(error.find("at most 256"), std::string::npos) << error;
+    }
+  }
+}
+
+// Support libraries are loaded by name from the runtime's directory: a name
+// that could lead anywhere else is refused before anything is loaded.
+TEST(CheckProgramCode, LibraryNamesArePlainFileNames) {
+  const struct {
+    const char *name;
+    bool accepted;
+  } cases[] = {
+      {"WebPane", true},    {"web.pane", true},    {"..", false},
+      {".", false},         {"../WebPane", false}, {"sub/Pane", false},
+      {"sub\\Pane", false}, {"C:Pane", false},
+  };
+  for (const auto &c : cases) {
+    std::vector<LibraryEntry> libraries = program_libraries();
+    libraries.back().name = c.name;
+    const auto image = planned_image(libraries, 0);
+    const std::string error =
+        error_of([&] { check_program_code(image, read_image(image)); });
+    EXPECT_EQ(error == "(no error)", c.accepted) << c.name << ": " << error;
+    if (!c.accepted) {
+      EXPECT_NE(error.find("plain file name"), std::string::npos) << error;
+    }
+  }
+}
+
 } // namespace qx::image

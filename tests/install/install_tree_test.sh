@@ -44,7 +44,8 @@ esac
 mkdir "$work/elsewhere"
 cp "$tree/lib/quadrix/quadrix" "$work/elsewhere/quadrix"
 cd "$tree/lib/quadrix" || fail "cannot change to lib/quadrix"
-QT_QPA_PLATFORM=offscreen QUADRIX_EXIT_AFTER_SHOW=1 \
+env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen \
+  QUADRIX_EXIT_AFTER_SHOW=1 \
   "$work/elsewhere/quadrix" >/dev/null 2>"$work/copy.err"
 status=$?
 [ "$status" -eq 255 ] || fail "a lone copy of the launcher ended with status $status"

@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -28,7 +29,17 @@ constexpr std::string_view kErrorLine =
 constexpr std::string_view kUnloaded = "fixture unloaded\n";
 constexpr int kFailureStatus = 255;
 
-enum class RuntimeKind { None, Good, Refusing, NoExport, NotALibrary };
+enum class RuntimeKind {
+  None,
+  Good,
+  Refusing,
+  NoExport,
+  NotALibrary,
+  DataSymbol, // GetNewSock is a data object
+  Truncated,  // the good runtime cut short: its segments lie past the end
+  Fifo,
+  Directory,
+};
 
 fs::path fixture_path(RuntimeKind kind) {
   switch (kind) {
@@ -38,8 +49,14 @@ fs::path fixture_path(RuntimeKind kind) {
     return required_environment("QX_FIXTURE_REFUSING");
   case RuntimeKind::NoExport:
     return required_environment("QX_FIXTURE_NO_EXPORT");
+  case RuntimeKind::DataSymbol:
+    return required_environment("QX_FIXTURE_DATA_SYMBOL");
+  case RuntimeKind::Truncated:
+    return required_environment("QX_FIXTURE_GOOD");
   case RuntimeKind::None:
   case RuntimeKind::NotALibrary:
+  case RuntimeKind::Fifo:
+  case RuntimeKind::Directory:
     break;
   }
   return {};
@@ -53,8 +70,21 @@ void place_runtime(RuntimeKind kind, const fs::path &target) {
     write_file(target, "this is a text file, not a library\n");
     return;
   }
+  if (kind == RuntimeKind::Fifo) {
+    // Opening it for reading would wait for a writer that never comes.
+    ASSERT_EQ(mkfifo(target.c_str(), 0600), 0) << target;
+    return;
+  }
+  if (kind == RuntimeKind::Directory) {
+    fs::create_directories(target);
+    return;
+  }
   fs::copy_file(fixture_path(kind), target,
                 fs::copy_options::overwrite_existing);
+  if (kind == RuntimeKind::Truncated) {
+    // The headers stay whole; the code segment (at 0x1000) does not.
+    fs::resize_file(target, 0x1100);
+  }
 }
 
 struct RunResult {
@@ -91,16 +121,22 @@ public:
   }
 
   // Runs the executable with only this sandbox's home and configuration.
-  RunResult run() const {
+  // Without a display unless `extra` names one (a message box would wait
+  // for a click).
+  RunResult run(const std::vector<std::string> &extra = {}) const {
     std::vector<std::string> variables;
     for (char **entry = environ; *entry != nullptr; ++entry) {
       std::string_view variable(*entry);
       if (variable.starts_with("HOME=") ||
           variable.starts_with("XDG_CONFIG_HOME=") ||
-          variable.starts_with("QX_FIXTURE_RECORD="))
+          variable.starts_with("QX_FIXTURE_RECORD=") ||
+          variable.starts_with("DISPLAY=") ||
+          variable.starts_with("WAYLAND_DISPLAY=") ||
+          (!extra.empty() && variable.starts_with("PATH=")))
         continue;
       variables.emplace_back(variable);
     }
+    variables.insert(variables.end(), extra.begin(), extra.end());
     variables.push_back("HOME=" + home().string());
     variables.push_back("XDG_CONFIG_HOME=" + config().string());
     variables.push_back("QX_FIXTURE_RECORD=" + record_file().string());
@@ -242,6 +278,24 @@ const LauncherCase kLauncherCases[] = {
      kInstallRegistry, PathForm::Plain, kFailureStatus, Loaded::None, true},
     {"InstalledRefuses", RuntimeKind::None, RuntimeKind::Refusing,
      kInstallRegistry, PathForm::Plain, kFailureStatus, Loaded::None, true},
+    // Files that are no whole library are refused before they are loaded;
+    // a data object named GetNewSock is never called.
+    {"BesideFifoFallsBack", RuntimeKind::Fifo, RuntimeKind::Good,
+     kInstallRegistry, PathForm::Plain, 0, Loaded::Installed, false},
+    {"BesideDirectoryFallsBack", RuntimeKind::Directory, RuntimeKind::Good,
+     kInstallRegistry, PathForm::Plain, 0, Loaded::Installed, false},
+    {"BesideTruncatedFallsBack", RuntimeKind::Truncated, RuntimeKind::Good,
+     kInstallRegistry, PathForm::Plain, 0, Loaded::Installed, false},
+    {"InstalledFifo", RuntimeKind::None, RuntimeKind::Fifo, kInstallRegistry,
+     PathForm::Plain, kFailureStatus, Loaded::None, false},
+    {"InstalledDirectory", RuntimeKind::None, RuntimeKind::Directory,
+     kInstallRegistry, PathForm::Plain, kFailureStatus, Loaded::None, false},
+    {"InstalledTruncated", RuntimeKind::None, RuntimeKind::Truncated,
+     kInstallRegistry, PathForm::Plain, kFailureStatus, Loaded::None, false},
+    {"BesideDataSymbol", RuntimeKind::DataSymbol, RuntimeKind::Good,
+     kInstallRegistry, PathForm::Plain, kFailureStatus, Loaded::None, true},
+    {"InstalledDataSymbol", RuntimeKind::None, RuntimeKind::DataSymbol,
+     kInstallRegistry, PathForm::Plain, kFailureStatus, Loaded::None, true},
 };
 
 // Test output names a case instead of dumping its bytes.
@@ -352,6 +406,45 @@ TEST(LauncherRegistry, ValueEndsAtItsFirstZeroByte) {
       hex + "\n");
 
   expect_started(sandbox.run(), install / "basert.rtl");
+}
+
+// With a display the message also appears in a box; a stand-in for the box
+// program records how it was asked, and the launcher waits for it.
+TEST(LauncherMessage, ShownInABoxWhenADisplayIsPresent) {
+  Sandbox sandbox;
+  const fs::path tools = sandbox.root() / "tools";
+  const fs::path asked = sandbox.root() / "box.txt";
+  fs::create_directories(tools);
+  write_file(tools / "xmessage",
+             "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" +
+                 asked.string() + "'\n");
+  fs::permissions(tools / "xmessage", fs::perms::owner_all);
+  for (const char *display : {"DISPLAY=:99", "WAYLAND_DISPLAY=wayland-9"}) {
+    fs::remove(asked);
+    RunResult result =
+        sandbox.run({display, "PATH=" + tools.string() + ":/usr/bin:/bin"});
+    EXPECT_EQ(result.status, kFailureStatus) << display;
+    EXPECT_EQ(result.err, kErrorLine) << display;
+    EXPECT_EQ(read_file(asked),
+              "-center\n-title\nError\n-buttons\nOK:0\n"
+              "Not found the kernel library or the kernel library is "
+              "invalid!\n")
+        << display;
+  }
+}
+
+// Past the system's path limit the runtime cannot be opened: the launcher
+// reports it like any missing runtime (the README states the limit).
+TEST(LauncherLongPaths, InstalledPathPastTheSystemLimitIsReported) {
+  Sandbox sandbox;
+  std::string value = sandbox.root().string();
+  while (value.size() < 5000)
+    value += "/a-directory-name-of-some-length";
+  sandbox.write_registry(registry_text(value));
+
+  RunResult result = sandbox.run();
+  EXPECT_EQ(result.status, kFailureStatus);
+  EXPECT_EQ(result.err, kErrorLine);
 }
 
 } // namespace

@@ -77,6 +77,29 @@ const ValueCase kValueCases[] = {
      header() + "[" + kInstallKey + "]\n\"Path\"=\"/a\"\n" +
          "[-HKEY_CURRENT_USER\\Software\\Tenvale]\n",
      kInstallKey, "Path", std::nullopt},
+    // A deletion takes the key and the keys below it, nothing beside it:
+    // not a key whose name merely starts with the same letters.
+    {"DeletionSparesSiblingWithLongerName",
+     header() + "[" + kInstallKey + "2]\n\"Path\"=\"/s\"\n[-" + kInstallKey +
+         "]\n",
+     "HKEY_CURRENT_USER\\Software\\Tenvale\\Quill\\Install2", "Path", "/s"},
+    {"DeletionSparesSiblingSortedBetween",
+     header() + "[" + kInstallKey + "!]\n\"Path\"=\"/s\"\n[" + kInstallKey +
+         "\\Sub]\n\"P\"=\"1\"\n[-" + kInstallKey + "]\n",
+     "HKEY_CURRENT_USER\\Software\\Tenvale\\Quill\\Install!", "Path", "/s"},
+    {"DeletionTakesDeepSubkeys",
+     header() + "[" + kInstallKey + "\\A\\B]\n\"Path\"=\"/d\"\n" +
+         "[-HKEY_CURRENT_USER\\Software\\Tenvale\\Quill]\n",
+     "HKEY_CURRENT_USER\\Software\\Tenvale\\Quill\\Install\\A\\B", "Path",
+     std::nullopt},
+    {"DeletionIgnoresCase",
+     header() + "[" + kInstallKey + "]\n\"Path\"=\"/a\"\n" +
+         "[-hkey_current_user\\software\\TENVALE]\n",
+     kInstallKey, "Path", std::nullopt},
+    {"KeyAgainAfterDeletion",
+     header() + "[" + kInstallKey + "]\n\"Path\"=\"/a\"\n[-" + kInstallKey +
+         "]\n[" + kInstallKey + "]\n\"Other\"=\"/b\"\n",
+     kInstallKey, "Path", std::nullopt},
     {"MissingValue", header() + "[" + kInstallKey + "]\n\"Other\"=\"/a\"\n",
      kInstallKey, "Path", std::nullopt},
     {"OtherHive",

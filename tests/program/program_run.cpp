@@ -135,6 +135,7 @@ int run_program(const Play &play, std::optional<std::uint64_t> seed) {
   options.driver = drive;
   options.on_message = record_message;
   options.context = &context;
+  options.image_size = static_cast<std::uint32_t>(image.size());
   return entry(image.data(), &options);
 }
 

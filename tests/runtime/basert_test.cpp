@@ -96,6 +96,7 @@ protected:
     options.fix_seed = 1;
     options.seed = 5;
     options.context = &script;
+    options.image_size = static_cast<std::uint32_t>(image.size());
     options.on_message = [](const char *text, std::uint32_t, void *context) {
       static_cast<Script *>(context)->messages.emplace_back(text);
     };
@@ -183,7 +184,7 @@ TEST(Loader, MissingSupportLibraryIsNamed) {
   std::vector<std::uint8_t> image = build_test_image("qxt_on_button");
   rt::Runtime runtime(std::make_unique<views::HeadlessView>());
   try {
-    rt::load_program(runtime, image.data(), "/nonexistent-directory");
+    rt::load_program(runtime, image, "/nonexistent-directory");
     ADD_FAILURE() << "loaded without its support library";
   } catch (const rt::LoadError &error) {
     EXPECT_NE(std::string(error.what()).find("WebPane"), std::string::npos)

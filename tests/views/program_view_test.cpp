@@ -35,7 +35,9 @@ protected:
     m_image.assign((qx_program_image_size + kPage - 1) / kPage * kPage, 0);
     std::memcpy(m_image.data(), qx_program_image_pristine,
                 qx_program_image_size);
-    qx::rt::load_program(*m_runtime, m_image.data(), QX_TEST_LIBRARY_DIR);
+    qx::rt::load_program(*m_runtime,
+                         std::span(m_image.data(), qx_program_image_size),
+                         QX_TEST_LIBRARY_DIR);
     m_runtime->load_window(QX_MAIN_WINDOW);
     ASSERT_NE(m_view->mainWindow(), nullptr);
   }

@@ -5,6 +5,7 @@
 #include "platform/library.h"
 #include "runtime/core/control_model.h"
 #include "runtime/views/qt/qt_widgets.h"
+#include "runtime/webpane/shipped_page.h"
 #include "runtime/webpane/webpane.h"
 
 #include <QAction>
@@ -66,9 +67,24 @@ bool hasEnvironment(const char *name) {
   return value && *value;
 }
 
+// Whether Qt can start: a display to connect to, or a platform named in
+// QT_QPA_PLATFORM ("name[:options]", several separated by ';') that needs
+// none. A platform that needs a display would abort the process without one.
 bool displayAvailable() {
-  return hasEnvironment("QT_QPA_PLATFORM") || hasEnvironment("DISPLAY") ||
-         hasEnvironment("WAYLAND_DISPLAY");
+  if (hasEnvironment("DISPLAY") || hasEnvironment("WAYLAND_DISPLAY"))
+    return true;
+  if (!hasEnvironment("QT_QPA_PLATFORM"))
+    return false;
+  static const QStringList kWithoutDisplay = {
+      QStringLiteral("offscreen"), QStringLiteral("minimal"),
+      QStringLiteral("vnc"), QStringLiteral("linuxfb"),
+      QStringLiteral("eglfs")};
+  const QString platforms =
+      QString::fromLocal8Bit(std::getenv("QT_QPA_PLATFORM"));
+  for (const QString &platform : platforms.split(u';'))
+    if (kWithoutDisplay.contains(platform.section(u':', 0, 0).trimmed()))
+      return true;
+  return false;
 }
 
 // A whole number from the environment; nullopt when unset or not a number.
@@ -251,6 +267,10 @@ struct QtView::Impl {
   QWidget *createEditBox(const rt::Control &control, QWidget *parent);
   QWidget *createLabel(const rt::Control &control, QWidget *parent);
   QWidget *createHyperlinkBox(const rt::Control &control, QWidget *parent);
+  // Where basert.rtp and the files shipped with it lie.
+  std::optional<std::filesystem::path> runtimeDirectory() const;
+  // What a hyperlink box's target opens on the desktop; nullopt: nothing.
+  std::optional<QUrl> desktopTarget(const QString &target) const;
   QWidget *createButton(const rt::Control &control, QWidget *parent);
   QWidget *createCheckBox(const rt::Control &control, QWidget *parent);
   QWidget *createComboBox(const rt::Control &control, QWidget *parent);
@@ -473,10 +493,35 @@ QWidget *QtView::Impl::createHyperlinkBox(const rt::Control &c,
     guarded("clicking", [this, id, &target] {
       if (!actions || !actions->click(id) || target.isEmpty())
         return;
-      openUrl(QUrl(target));
+      if (const std::optional<QUrl> url = desktopTarget(target))
+        openUrl(*url);
     });
   });
   return link;
+}
+
+std::optional<std::filesystem::path> QtView::Impl::runtimeDirectory() const {
+  if (libraryDirectory)
+    return libraryDirectory;
+  return platform::module_directory(
+      reinterpret_cast<const void *>(&make_qt_view));
+}
+
+std::optional<QUrl> QtView::Impl::desktopTarget(const QString &target) const {
+  const QUrl url(target);
+  if (url.host().compare(QStringLiteral(QX_WEBPANE_LOCAL_HOST),
+                         Qt::CaseInsensitive) != 0)
+    return url;
+  // The local page host is no site on the network: its pages are the files
+  // shipped beside the runtime, the guide page for the host itself.
+  const std::optional<std::filesystem::path> directory = runtimeDirectory();
+  if (!directory)
+    return std::nullopt;
+  const std::optional<QString> file = webpane::shippedPageFile(
+      url, QString::fromStdString(directory->string()), webpane::kGuidePage);
+  if (!file)
+    return std::nullopt;
+  return QUrl::fromLocalFile(*file);
 }
 
 QWidget *QtView::Impl::createButton(const rt::Control &c, QWidget *parent) {
@@ -591,11 +636,8 @@ QWidget *QtView::Impl::createHypertextView(const rt::Control &c,
   if (const auto *props = std::get_if<form::HypertextProps>(&c.record().props))
     address = fromGbk(props->address).toStdString();
   if (!webPane) {
-    std::optional<std::filesystem::path> directory = libraryDirectory;
-    if (!directory)
-      directory = platform::module_directory(
-          reinterpret_cast<const void *>(&make_qt_view));
-    if (directory)
+    if (const std::optional<std::filesystem::path> directory =
+            runtimeDirectory())
       webPane = platform::Library::load(*directory / "WebPane.rtp");
   }
   const auto create =

@@ -16,9 +16,10 @@ class QWidget;
 
 namespace qx::views {
 
-// The Qt view, or null when no display can be opened (no platform named by
-// QT_QPA_PLATFORM and neither DISPLAY nor WAYLAND_DISPLAY set): the caller
-// then runs without a window. Creates the QApplication when there is none.
+// The Qt view, or null when no display can be opened (neither DISPLAY nor
+// WAYLAND_DISPLAY set, and QT_QPA_PLATFORM names no platform that works
+// without one): the caller reports that there is no window. Creates the
+// QApplication when there is none.
 std::unique_ptr<rt::View> make_qt_view();
 
 // Environment hooks read by show_window, for tools around the program:
