@@ -39,11 +39,11 @@ expect_text 编辑框3 -2.33333333333333
 expect_text 编辑框2 7
 
 # Full-width digits, as a Chinese input method types them, are digits.
-type_into 编辑框1 ２
-type_into 编辑框2 ３
+type_wide_into 编辑框1 ２ 2
+type_wide_into 编辑框2 ３ 3
+click 编辑框2
 xdotool key KP_Enter
 expect_text 编辑框3 -1.5
-expect_text 编辑框1 2
 
 # ---- Page 2: the quadratic equation ----------------------------------------
 next_page 编辑框1

@@ -184,6 +184,23 @@ type_into() {
   [ -z "$2" ] || xdotool type --delay 15 -- "$2"
 }
 
+# Types the full-width text $2 into entry box $1 until the box shows the
+# folded text $3. xdotool types a character the keyboard map lacks by
+# remapping a spare key for a moment, and a client that is slow to read the
+# new map sees the old one and gets no character: that is the tool's race,
+# not the program's, so the typing is repeated (three tries) but the folded
+# text must be what the box then shows.
+type_wide_into() {
+  local box=$1 wide=$2 folded=$3 try actual=""
+  for try in 1 2 3; do
+    type_into "$box" "$wide"
+    actual=$(copy_text "$box" 20)
+    [ "$actual" = "$folded" ] && return 0
+    echo "$kDriver: typing '$wide' into $box gave '$actual' (try $try)"
+  done
+  fail "$box shows '$actual' after typing '$wide', expected '$folded'"
+}
+
 clipboard() { xclip -o -selection clipboard 2>/dev/null; }
 clipboard_changed() { [ "$(clipboard)" != "$kNothing" ]; }
 
