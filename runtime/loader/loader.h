@@ -3,8 +3,8 @@
 // program to the service table, installs the form and binds its events.
 #pragma once
 
+#include "base/qx_abi.h"
 #include "platform/library.h"
-#include "runtime/abi/qx_abi.h"
 
 #include <filesystem>
 #include <stdexcept>
