@@ -8,7 +8,7 @@
 // that a context switch does not count as a slow call).
 #include "bench/fraction_operands.h"
 #include "fraction/fraction.h"
-#include "image/const_layout.h"
+#include "program/const_layout.h"
 #include "runtime/core/runtime.h"
 #include "runtime/views/headless/headless_view.h"
 

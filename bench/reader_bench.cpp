@@ -2,9 +2,9 @@
 // many keys and deletions, an image with a section chain far past the cap,
 // and an executable with a huge symbol table whose names never end. Each
 // must stay linear in its input: well under a second per run.
-#include "image/format_error.h"
+#include "base/format_error.h"
 #include "image/image_reader.h"
-#include "image/tool/executable_image.h"
+#include "program/tool/executable_image.h"
 #include "platform/registry.h"
 
 #include <benchmark/benchmark.h>

@@ -3,7 +3,7 @@
 #include "fraction/exact.h"
 #include "fraction/fraction.h"
 #include "fraction/text_scan.h"
-#include "image/const_pool.h"
+#include "program/const_pool.h"
 
 #include <cmath>
 

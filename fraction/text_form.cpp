@@ -2,7 +2,7 @@
 // runtime's text commands.
 #include "fraction/fraction.h"
 #include "fraction/text_scan.h"
-#include "image/const_pool.h"
+#include "program/const_pool.h"
 
 #include <limits>
 #include <string>

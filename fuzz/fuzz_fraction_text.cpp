@@ -4,7 +4,7 @@
 // module can produce, must write back and read again as itself, and must
 // leave no runtime block behind.
 #include "fraction/fraction.h"
-#include "image/const_layout.h"
+#include "program/const_layout.h"
 #include "runtime/core/runtime.h"
 #include "runtime/views/headless/headless_view.h"
 

@@ -2,9 +2,9 @@
 // routines, the link block and the relocations that fill it.
 #include "image/code_directory.h"
 
-#include "image/byte_reader.h"
-#include "image/byte_writer.h"
-#include "image/format_error.h"
+#include "base/byte_reader.h"
+#include "base/byte_writer.h"
+#include "base/format_error.h"
 #include "image/image_format.h"
 
 #include <algorithm>

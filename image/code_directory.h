@@ -2,7 +2,7 @@
 // routines, the link block and the relocations that fill it.
 #pragma once
 
-#include "runtime/abi/qx_abi.h"
+#include "base/qx_abi.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,7 +2,7 @@
 // section's routine directory, and applies the code relocations.
 #include "image/image_reader.h"
 
-#include "image/byte_reader.h"
+#include "base/byte_reader.h"
 #include "image/image_format.h"
 
 #include <algorithm>

@@ -6,8 +6,8 @@
 // reads outside the span it is given.
 #pragma once
 
-#include "image/format_error.h"
-#include "runtime/abi/qx_abi.h"
+#include "base/format_error.h"
+#include "base/qx_abi.h"
 
 #include <array>
 #include <cstdint>

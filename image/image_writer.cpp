@@ -2,9 +2,8 @@
 // @reloc1 tables.
 #include "image/image_writer.h"
 
-#include "image/byte_reader.h"
-#include "image/byte_writer.h"
-#include "image/gbk_text.h"
+#include "base/byte_reader.h"
+#include "base/byte_writer.h"
 #include "image/image_format.h"
 
 #include <algorithm>
@@ -65,15 +64,6 @@ std::vector<std::uint64_t> section_offsets(const ImagePlan &plan) {
 }
 
 } // namespace
-
-std::vector<LibraryEntry> program_libraries() {
-  return {
-      {"basert", "7c1e5a90b24f4d8e9a3306f1c2d48b57", "5", "0",
-       to_gbk("系统核心支持库", "library basert")},
-      {"WebPane", "A6F04C2E91B7453DB8E01C7D59F3A264", "2", "0",
-       to_gbk("超文本浏览框支持库", "library WebPane")},
-  };
-}
 
 std::vector<std::uint8_t> write_identifier_tables(const IdentifierTables &t) {
   ByteWriter out;

@@ -31,10 +31,6 @@ struct ImagePlan {
   std::uint32_t entry_code_offset = 0;
 };
 
-// The two libraries of this program: the core runtime and the hypertext
-// view, with their GBK descriptions.
-std::vector<LibraryEntry> program_libraries();
-
 // The four tables as the @reloc1 section stores them, each a count and its
 // entries.
 std::vector<std::uint8_t> write_identifier_tables(const IdentifierTables &);

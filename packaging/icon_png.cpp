@@ -1,5 +1,5 @@
 // Writes the program icon as a PNG file for the desktop's icon theme.
-#include "window/app_icon.h"
+#include "program/app_icon.h"
 
 #include <QImage>
 

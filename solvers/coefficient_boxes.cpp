@@ -1,7 +1,7 @@
 // Reading coefficients from the edit boxes of an equation page.
 #include "solvers/coefficient_boxes.h"
 
-#include "runtime/abi/qx_abi.h"
+#include "base/qx_abi.h"
 #include "runtime/sdk/sdk.h"
 #include "solvers/equations.h"
 

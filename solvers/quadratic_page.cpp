@@ -1,10 +1,10 @@
 // The quadratic equation page: OnSolveQuadratic.
-#include "image/const_pool.h"
+#include "program/const_pool.h"
+#include "program/control_ids.h"
+#include "program/solver_routines.h"
 #include "runtime/sdk/sdk.h"
 #include "solvers/coefficient_boxes.h"
 #include "solvers/equations.h"
-#include "solvers/handlers.h"
-#include "window/control_ids.h"
 
 #include <array>
 

@@ -1,8 +1,8 @@
 // The tools menu (text editor, calculator, exit) and the window's created
 // event.
-#include "image/const_pool.h"
+#include "program/const_pool.h"
+#include "program/tool_routines.h"
 #include "runtime/sdk/sdk.h"
-#include "tools/handlers.h"
 
 #include <cstdint>
 

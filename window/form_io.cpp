@@ -10,8 +10,8 @@
 // slot words of the head, whose stored value has no meaning.
 #include "window/form_io.h"
 
-#include "image/byte_reader.h"
-#include "image/byte_writer.h"
+#include "base/byte_reader.h"
+#include "base/byte_writer.h"
 
 #include <algorithm>
 #include <array>

@@ -2,7 +2,7 @@
 // description, as a byte-exact round trip with the model of form_model.h.
 #pragma once
 
-#include "image/format_error.h"
+#include "base/format_error.h"
 #include "window/form_model.h"
 
 #include <cstdint>

@@ -8,7 +8,7 @@
 // and writing a description is a byte-exact round trip.
 #pragma once
 
-#include "runtime/abi/qx_abi.h"
+#include "base/qx_abi.h"
 
 #include <array>
 #include <cstdint>

@@ -1,11 +1,11 @@
 // Page 分数运算1: the two calculators, reduction with its conversion link,
 // and the common denominator.
+#include "base/qx_abi.h"
 #include "fraction/fraction.h"
-#include "fraction/pages/handlers.h"
-#include "image/const_pool.h"
-#include "runtime/abi/qx_abi.h"
+#include "program/const_pool.h"
+#include "program/control_ids.h"
+#include "program/fraction_routines.h"
 #include "runtime/sdk/sdk.h"
-#include "window/control_ids.h"
 
 #include <cstdint>
 

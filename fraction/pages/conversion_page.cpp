@@ -1,8 +1,8 @@
 // Page 分数运算2: the eight conversion buttons.
 #include "fraction/pages/conversions.h"
-#include "fraction/pages/handlers.h"
+#include "program/control_ids.h"
+#include "program/fraction_routines.h"
 #include "runtime/sdk/sdk.h"
-#include "window/control_ids.h"
 
 #include <cstdint>
 

@@ -6,9 +6,9 @@
 // Exit status: 0 when every action was performed, 1 when any was refused or
 // not understood, 2 for a bad command line or when the runtime or the
 // program cannot be loaded, 3 after a runtime error of the program.
-#include "image/embedded_image.h"
 #include "launcher/cli/script.h"
 #include "platform/library.h"
+#include "program/embedded_image.h"
 #include "runtime/basert/headless_api.h"
 
 #include <charconv>

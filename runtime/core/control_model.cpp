@@ -1,7 +1,7 @@
 // The control model built from a form description.
 #include "runtime/core/control_model.h"
 
-#include "image/format_error.h"
+#include "base/format_error.h"
 #include "runtime/core/view.h"
 
 #include <algorithm>

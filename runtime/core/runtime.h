@@ -6,7 +6,7 @@
 // runtimes freely, one after another.
 #pragma once
 
-#include "runtime/abi/qx_abi.h"
+#include "base/qx_abi.h"
 #include "runtime/core/blocks.h"
 #include "runtime/core/control_model.h"
 #include "runtime/core/errors.h"

@@ -1,9 +1,9 @@
 // Loading a program image into a runtime.
 #include "runtime/loader/loader.h"
 
-#include "image/byte_reader.h"
+#include "base/byte_reader.h"
 #include "image/image_format.h"
-#include "image/program_check.h"
+#include "runtime/loader/program_check.h"
 #include "runtime/core/runtime.h"
 
 #include <bit>

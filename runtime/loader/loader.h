@@ -3,8 +3,8 @@
 // program to the service table, installs the form and binds its events.
 #pragma once
 
+#include "base/qx_abi.h"
 #include "platform/library.h"
-#include "runtime/abi/qx_abi.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -35,7 +35,7 @@ struct LoadedProgram {
 
 // Loads the image `image` (its bytes, padding included) into `runtime`,
 // relocating it in place. Nothing of the image is followed before it has
-// been read and checked as a whole (image/program_check.h). Support
+// been read and checked as a whole (runtime/loader/program_check.h). Support
 // libraries are looked for as NAME.rtp in `library_directory` ("basert" is
 // the runtime itself). Routines are looked up by name among the functions
 // the running executable itself defines. Throws LoadError naming the

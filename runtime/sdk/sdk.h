@@ -8,7 +8,7 @@
 // Texts are GBK bytes throughout; a null text reads as "".
 #pragma once
 
-#include "runtime/abi/qx_abi.h"
+#include "base/qx_abi.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -120,7 +120,7 @@ private:
 
 // ---- Constants of the image ---------------------------------------------
 
-// Items of the loaded const section by offset (see image/const_pool.h).
+// Items of the loaded const section by offset (see program/const_pool.h).
 // Never freed. An offset outside the section is a programming error.
 const char *const_text(std::uint32_t offset);
 double const_double(std::uint32_t offset);

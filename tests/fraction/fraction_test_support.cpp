@@ -2,7 +2,7 @@
 // with the image's real const section.
 #include "tests/fraction/fraction_test_support.h"
 
-#include "image/const_layout.h"
+#include "program/const_layout.h"
 #include "runtime/core/runtime.h"
 #include "runtime/views/headless/headless_view.h"
 

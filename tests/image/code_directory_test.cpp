@@ -1,6 +1,6 @@
 // Tests of the code section's routine directory: writer, reader and the
 // link block's relocations.
-#include "image/byte_reader.h"
+#include "base/byte_reader.h"
 #include "image/code_directory.h"
 #include "image/image_reader.h"
 #include "tests/image/format_test_support.h"

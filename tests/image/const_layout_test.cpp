@@ -1,7 +1,7 @@
 // Tests of the const section's layout against the classic table.
-#include "image/byte_reader.h"
-#include "image/const_layout.h"
-#include "image/const_pool.h"
+#include "base/byte_reader.h"
+#include "program/const_layout.h"
+#include "program/const_pool.h"
 
 #include <gtest/gtest.h>
 

@@ -2,11 +2,11 @@
 // offsets follow the items' byte sizes, the control identifiers and page
 // lists follow the form, and declarations the headers cannot name are
 // refused.
-#include "image/tool/declared_headers.h"
+#include "program/tool/declared_headers.h"
 
-#include "image/const_layout.h"
+#include "program/const_layout.h"
 
-#include "runtime/abi/qx_abi.h"
+#include "base/qx_abi.h"
 #include "tests/image/format_test_support.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // Tests of the image the executables carry, and of quadrix-image's dump and
 // extract on an executable that carries it (this test's own).
-#include "image/const_layout.h"
-#include "image/embedded_image.h"
 #include "image/image_reader.h"
+#include "program/const_layout.h"
+#include "program/embedded_image.h"
 #include "window/form_io.h"
 
 #include <gtest/gtest.h>

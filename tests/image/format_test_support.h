@@ -2,7 +2,7 @@
 // little-endian word into bytes, and the message a reader rejects them with.
 #pragma once
 
-#include "image/format_error.h"
+#include "base/format_error.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,8 +1,8 @@
 // Tests of the image builder: the routine directory it derives from the
 // form and its refusal of inconsistent declarations.
-#include "image/image_builder.h"
 #include "image/image_format.h"
 #include "image/image_reader.h"
+#include "program/image_builder.h"
 #include "tests/image/test_image.h"
 #include "window/form_io.h"
 

@@ -1,9 +1,10 @@
 // Tests of the image reader and writer: header, library table, section
 // chain, @reloc1 tables and code relocations.
-#include "image/byte_reader.h"
+#include "base/byte_reader.h"
 #include "image/image_format.h"
 #include "image/image_reader.h"
 #include "image/image_writer.h"
+#include "program/image_builder.h"
 #include "tests/image/format_test_support.h"
 #include "tests/image/test_image.h"
 

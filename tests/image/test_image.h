@@ -2,7 +2,7 @@
 // and a menu item, built by the real image builder.
 #pragma once
 
-#include "image/image_builder.h"
+#include "program/image_builder.h"
 
 namespace qx::image::test {
 

@@ -1,7 +1,7 @@
 // The random test links of both fraction pages in the real program: the
 // shapes and ranges of every box over many runs, the order of the draws,
 // and the boxes and labels they leave.
-#include "fraction/pages/handlers.h"
+#include "program/fraction_routines.h"
 #include "runtime/sdk/sdk.h"
 #include "tests/program/program_run.h"
 

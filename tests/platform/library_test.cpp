@@ -1,7 +1,7 @@
 // Tests of library loading, module directories and environment variables.
+#include "base/qx_abi.h"
 #include "platform/environment.h"
 #include "platform/library.h"
-#include "runtime/abi/qx_abi.h"
 #include "tests/platform/test_support.h"
 
 #include <gtest/gtest.h>

@@ -34,7 +34,8 @@ function(quadrix_add_program_test name)
   set_target_properties(${name} PROPERTIES ENABLE_EXPORTS ON)
   # The libraries that hold image routines. Nothing in a test calls most of
   # them, so each is linked whole.
-  foreach(library qx_solvers qx_fraction_pages qx_tools qx_sdk)
+  foreach(library qx_solvers qx_fraction_pages qx_tools qx_sdk
+                  qx_tools_startup)
     set_property(TARGET ${name} PROPERTY
                  LINK_LIBRARY_OVERRIDE_${library} WHOLE_ARCHIVE)
   endforeach()

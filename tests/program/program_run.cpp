@@ -1,8 +1,8 @@
 // Runs the real program image headless through basert.rtp.
 #include "tests/program/program_run.h"
 
-#include "image/embedded_image.h"
 #include "platform/library.h"
+#include "program/embedded_image.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // basert.rtp loaded the way the launcher loads it: GetNewSock, and a program
 // image built here run headless through QxRunHeadless, with its routines
 // exported by this executable.
-#include "image/image_builder.h"
 #include "platform/library.h"
+#include "program/image_builder.h"
 #include "runtime/basert/headless_api.h"
 #include "runtime/core/runtime.h"
 #include "runtime/loader/loader.h"

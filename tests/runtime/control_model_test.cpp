@@ -1,6 +1,6 @@
 // The control model, properties through the services, user actions and the
 // dispatch of events to routines.
-#include "image/format_error.h"
+#include "base/format_error.h"
 #include "runtime/core/input_mode.h"
 #include "tests/runtime/runtime_fixture.h"
 

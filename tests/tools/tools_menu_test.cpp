@@ -1,7 +1,7 @@
 // The tools menu and the window-created handler in the real program.
+#include "program/tool_routines.h"
 #include "runtime/sdk/sdk.h"
 #include "tests/program/program_run.h"
-#include "tools/handlers.h"
 
 #include <gtest/gtest.h>
 

@@ -4,8 +4,8 @@
 #include "runtime/core/input_mode.h"
 #include "runtime/core/runtime.h"
 #include "runtime/views/headless/headless_view.h"
-#include "window/control_ids.h"
-#include "window/main_window.h"
+#include "program/control_ids.h"
+#include "program/main_window.h"
 
 #include <gtest/gtest.h>
 

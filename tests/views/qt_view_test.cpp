@@ -1,11 +1,11 @@
 // The Qt view on the offscreen platform: the main window built from the
 // program's form through the real runtime, checked against the layout.
 #include "platform/gbk.h"
+#include "program/control_ids.h"
+#include "program/main_window.h"
 #include "runtime/core/runtime.h"
 #include "runtime/views/qt/qt_view.h"
 #include "runtime/views/qt/qt_widgets.h"
-#include "window/control_ids.h"
-#include "window/main_window.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,6 +1,6 @@
 // Tests of the form section's reader and writer: byte-exact round trips of
 // every kind, the layout's edge cases, and rejection of malformed bytes.
-#include "image/byte_reader.h"
+#include "base/byte_reader.h"
 #include "tests/image/format_test_support.h"
 #include "window/form_io.h"
 

@@ -1,10 +1,10 @@
 // Tests of the main window's declaration against the layout's facts.
-#include "window/main_window.h"
+#include "program/main_window.h"
 
+#include "base/qx_abi.h"
 #include "platform/gbk.h"
-#include "runtime/abi/qx_abi.h"
-#include "window/app_icon.h"
-#include "window/control_ids.h"
+#include "program/app_icon.h"
+#include "program/control_ids.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Little-endian writing of image and form bytes.
-#include "image/byte_writer.h"
+#include "base/byte_writer.h"
 
 #include <stdexcept>
 #include <string>

@@ -1,11 +1,12 @@
 // Builds the program image from the program's declarations.
-#include "image/image_builder.h"
+#include "program/image_builder.h"
 
-#include "image/byte_reader.h"
-#include "image/byte_writer.h"
-#include "image/const_layout.h"
+#include "base/byte_reader.h"
+#include "base/byte_writer.h"
 #include "image/image_format.h"
 #include "image/image_writer.h"
+#include "program/const_layout.h"
+#include "program/gbk_text.h"
 #include "window/form_io.h"
 
 #include <string>
@@ -41,6 +42,15 @@ void check_written(std::span<const std::uint8_t> bytes, const form::Form &form,
 }
 
 } // namespace
+
+std::vector<LibraryEntry> program_libraries() {
+  return {
+      {"basert", "7c1e5a90b24f4d8e9a3306f1c2d48b57", "5", "0",
+       to_gbk("系统核心支持库", "library basert")},
+      {"WebPane", "A6F04C2E91B7453DB8E01C7D59F3A264", "2", "0",
+       to_gbk("超文本浏览框支持库", "library WebPane")},
+  };
+}
 
 ProgramImage build_program_image(const FormDeclaration &declare_form) {
   RoutineTable table;

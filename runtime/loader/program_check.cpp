@@ -1,7 +1,7 @@
 // Reads a program image and checks what a runtime relies on.
-#include "image/program_check.h"
+#include "runtime/loader/program_check.h"
 
-#include "image/byte_reader.h"
+#include "base/byte_reader.h"
 #include "image/image_format.h"
 #include "window/form_io.h"
 

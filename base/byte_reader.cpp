@@ -1,5 +1,5 @@
 // Bounds-checked little-endian reading of image and form bytes.
-#include "image/byte_reader.h"
+#include "base/byte_reader.h"
 
 #include <algorithm>
 #include <cstdio>

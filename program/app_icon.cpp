@@ -1,5 +1,5 @@
 // Draws the program's icon and packs it as a Windows icon file image.
-#include "window/app_icon.h"
+#include "program/app_icon.h"
 
 #include <algorithm>
 #include <array>

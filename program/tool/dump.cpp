@@ -1,12 +1,12 @@
 // Prints a program image in readable form (UTF-8).
-#include "image/tool/dump.h"
+#include "program/tool/dump.h"
 
-#include "image/byte_reader.h"
-#include "image/const_items.h"
+#include "base/byte_reader.h"
 #include "image/image_format.h"
 #include "image/image_reader.h"
-#include "image/program_check.h"
+#include "runtime/loader/program_check.h"
 #include "platform/gbk.h"
+#include "program/const_items.h"
 #include "window/form_io.h"
 
 #include <algorithm>

@@ -1,9 +1,7 @@
-// The handlers of the three equation pages and of the clear link.
+// The handlers of the three equation pages.
 #pragma once
 
 #include "runtime/sdk/routine.h"
-
-#include <cstdint>
 
 // Click of 求根: solves ax^2 + bx + c = 0 into x1 and x2.
 QX_IMAGE_ROUTINE void OnSolveQuadratic();
@@ -11,6 +9,3 @@ QX_IMAGE_ROUTINE void OnSolveQuadratic();
 QX_IMAGE_ROUTINE void OnSolveLinear();
 // Click of 求方程组: solves the system of two equations into xyx and xyy.
 QX_IMAGE_ROUTINE void OnSolveSystem();
-// Click of the 清空 link: empties every edit box of the page on show. The
-// three arguments of the click are ignored; callers pass 0, 0, 0.
-QX_IMAGE_ROUTINE void OnClearPage(std::int32_t, std::int32_t, std::int32_t);

@@ -1,10 +1,10 @@
 // Lays out the const section's data from the declared items.
-#include "image/const_layout.h"
+#include "program/const_layout.h"
 
-#include "image/byte_reader.h"
-#include "image/byte_writer.h"
-#include "image/format_error.h"
-#include "image/gbk_text.h"
+#include "base/byte_reader.h"
+#include "base/byte_writer.h"
+#include "base/format_error.h"
+#include "program/gbk_text.h"
 
 #include <algorithm>
 #include <bit>

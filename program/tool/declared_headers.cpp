@@ -1,11 +1,11 @@
 // Writes the headers that name the image's const items and the main window's
 // controls.
-#include "image/tool/declared_headers.h"
+#include "program/tool/declared_headers.h"
 
-#include "image/byte_reader.h"
-#include "image/const_layout.h"
-#include "image/format_error.h"
+#include "base/byte_reader.h"
+#include "base/format_error.h"
 #include "platform/gbk.h"
+#include "program/const_layout.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -75,7 +75,7 @@ void write_const_offsets_header(std::span<const ConstItem> items,
                       std::to_string(classic_count) + " items of " +
                       std::to_string(items.size()));
   Names names("const items");
-  write_preamble(out, "the const items (image/const_pool.cpp)");
+  write_preamble(out, "the const items (program/const_pool.cpp)");
   out << "#include <cstdint>\n\nnamespace qx::image::konst {\n\n";
   for (const ConstItem &item : items) {
     names.add(std::string(item.name));
@@ -100,7 +100,8 @@ void write_control_ids_header(const form::Form &form,
   Names names("main window controls");
   std::map<std::uint32_t, const form::ControlRecord *> controls;
   const form::ControlRecord *tab = nullptr;
-  write_preamble(out, "the main window's declaration (window/main_window.cpp)");
+  write_preamble(out,
+                 "the main window's declaration (program/main_window.cpp)");
   out << "#include <array>\n#include <cstdint>\n#include <span>\n\n"
          "namespace qx::ctl {\n\n";
   for (const form::Record &record : form.records) {

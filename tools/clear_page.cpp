@@ -1,8 +1,8 @@
 // The clear link: OnClearPage empties the edit boxes of the page on show.
-#include "image/const_pool.h"
+#include "program/const_pool.h"
+#include "program/control_ids.h"
+#include "program/tool_routines.h"
 #include "runtime/sdk/sdk.h"
-#include "solvers/handlers.h"
-#include "window/control_ids.h"
 
 #include <span>
 

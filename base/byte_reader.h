@@ -1,7 +1,7 @@
 // Bounds-checked little-endian reading of image and form bytes.
 #pragma once
 
-#include "image/format_error.h"
+#include "base/format_error.h"
 
 #include <cstddef>
 #include <cstdint>

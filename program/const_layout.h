@@ -1,7 +1,7 @@
 // Lays out the const section's data from the declared items.
 #pragma once
 
-#include "image/const_items.h"
+#include "program/const_items.h"
 
 #include <cstdint>
 #include <span>

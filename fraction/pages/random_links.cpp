@@ -4,11 +4,11 @@
 // Every draw is its own random_integer call, made in the order the values
 // are written, so a fixed seed gives the same page every time.
 #include "fraction/fraction.h"
-#include "fraction/pages/handlers.h"
-#include "image/const_pool.h"
+#include "program/const_pool.h"
+#include "program/control_ids.h"
+#include "program/fraction_routines.h"
+#include "program/tool_routines.h"
 #include "runtime/sdk/sdk.h"
-#include "solvers/handlers.h"
-#include "window/control_ids.h"
 
 #include <cstdint>
 

@@ -4,7 +4,7 @@
 // number is worked out from its declaration at build time.
 #pragma once
 
-#include "image/const_items.h"
+#include "program/const_items.h"
 #include "window/form_model.h"
 
 #include <cstdint>

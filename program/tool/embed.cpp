@@ -1,5 +1,5 @@
 // Writes the C++ source that carries the program image in an executable.
-#include "image/tool/embed.h"
+#include "program/tool/embed.h"
 
 #include <cstdio>
 
@@ -23,7 +23,7 @@ void write_embedded_source(std::span<const std::uint8_t> image,
                            std::ostream &out) {
   std::size_t padded = (image.size() / kPageSize + 1) * kPageSize;
   out << "// The program image, written by quadrix-image embed; do not edit.\n"
-      << "#include \"image/embedded_image.h\"\n\n"
+      << "#include \"program/embedded_image.h\"\n\n"
       << "// Writable: the runtime relocates the image in place. The rest of\n"
       << "// the " << padded << " bytes is zero.\n"
       << "alignas(" << kPageSize << ") unsigned char qx_program_image["

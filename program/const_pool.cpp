@@ -1,7 +1,7 @@
 // The const section's items, in section order.
-#include "image/const_items.h"
+#include "program/const_items.h"
 
-#include "image/const_layout.h"
+#include "program/const_layout.h"
 
 #include <array>
 #include <vector>

@@ -1,8 +1,8 @@
 // Strict UTF-8 to GBK conversion for texts the image writer stores.
-#include "image/gbk_text.h"
+#include "program/gbk_text.h"
 
-#include "image/byte_reader.h"
-#include "image/format_error.h"
+#include "base/byte_reader.h"
+#include "base/format_error.h"
 #include "platform/gbk.h"
 
 namespace qx::image {

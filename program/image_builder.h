@@ -3,6 +3,7 @@
 #pragma once
 
 #include "image/code_directory.h"
+#include "image/image_reader.h"
 #include "window/form_model.h"
 
 #include <cstdint>
@@ -18,6 +19,10 @@ inline constexpr std::string_view kEntryRoutine = "qx_program_entry";
 inline constexpr std::string_view kInitRoutine = "qx_program_init";
 inline constexpr std::string_view kRegisteredRoutine = "qx_program_registered";
 inline constexpr std::string_view kStartupSubroutine = "startup_subroutine";
+
+// The two libraries of this program: the core runtime and the hypertext
+// view, with their GBK descriptions.
+std::vector<LibraryEntry> program_libraries();
 
 // A routine the form binds to an event or menu item.
 struct HandlerRequest {

@@ -1,8 +1,8 @@
 // Finds the program image inside a file: an image itself, or an executable
 // that carries one.
-#include "image/tool/executable_image.h"
+#include "program/tool/executable_image.h"
 
-#include "image/byte_reader.h"
+#include "base/byte_reader.h"
 #include "image/image_format.h"
 #include "image/image_reader.h"
 

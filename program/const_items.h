@@ -5,7 +5,7 @@
 // little-endian bytes, arrays as dimension count, sizes, elements), so each
 // offset follows from the items before it. const_items() works the offsets
 // out; at build time quadrix-image writes them into the generated
-// image/const_pool.h (namespace konst), by which program code reads the items
+// program/const_pool.h (namespace konst), by which program code reads the items
 // from the loaded image.
 #pragma once
 

@@ -1,13 +1,13 @@
 // The main window's layout, menu and event bindings, one line per record.
 //
 // Each control's identifier and name, and each menu item's, are written here
-// once; at build time quadrix-image writes window/control_ids.h (ctl::,
+// once; at build time quadrix-image writes program/control_ids.h (ctl::,
 // menu::, the edit boxes of each page) from these records for the routines.
-#include "window/main_window.h"
+#include "program/main_window.h"
 
-#include "image/gbk_text.h"
-#include "runtime/abi/qx_abi.h"
-#include "window/app_icon.h"
+#include "base/qx_abi.h"
+#include "program/app_icon.h"
+#include "program/gbk_text.h"
 
 #include <algorithm>
 #include <array>

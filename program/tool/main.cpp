@@ -1,17 +1,17 @@
 // quadrix-image: writes, embeds, dumps and extracts the program image.
-#include "image/byte_reader.h"
-#include "image/const_items.h"
-#include "image/image_builder.h"
+#include "base/byte_reader.h"
 #include "image/image_reader.h"
-#include "image/program_check.h"
-#include "image/tool/declared_headers.h"
-#include "image/tool/dump.h"
-#include "image/tool/embed.h"
-#include "image/tool/executable_image.h"
+#include "program/const_items.h"
+#include "program/image_builder.h"
+#include "program/tool/declared_headers.h"
+#include "program/tool/dump.h"
+#include "program/tool/embed.h"
+#include "program/tool/executable_image.h"
+#include "runtime/loader/program_check.h"
 #include "window/form_io.h"
 
 #if QX_HAVE_WINDOW_DECL
-#include "window/main_window.h"
+#include "program/main_window.h"
 #endif
 
 #include <cstdio>
