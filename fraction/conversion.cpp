@@ -56,9 +56,12 @@ std::optional<Fraction> read_decimal_text(double x) {
   // The sign comes from x: "-0.5" has the integer text "-0".
   Wide scaled = exact::magnitude(*integer_part) * denominator + *digits;
   Wide numerator = x < 0 ? -scaled : scaled;
-  if (!exact::fits_field(numerator))
+  // Only the fraction in lowest terms has to fit: 4.259124364 is
+  // 1064781091/250000000.
+  const WideFraction reduced = exact::reduce({numerator, denominator});
+  if (!exact::fits_field(reduced.numerator))
     return std::nullopt;
-  return exact::narrow(exact::reduce({numerator, denominator}));
+  return exact::narrow(reduced);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "fraction/text_scan.h"
 
 #include <charconv>
+#include <numeric>
 #include <string>
 #include <string_view>
 
@@ -66,6 +67,60 @@ MixedNumber scan_mixed(std::string_view text) {
   return reduce_mixed(normalize_mixed_sign(m));
 }
 
+// The most significant digits a decimal may have for the double read from
+// it to be written back with the same digits (15 significant digits).
+constexpr std::size_t kRoundTripDigits = 15;
+// The most digits after the point whose power of ten fits in a field.
+constexpr std::size_t kMaxFractionDigits = 9;
+
+// plain decimal = blanks [sign] digits ["." digits] and nothing after,
+// with at least one digit. Such a text of at most 15 significant digits and
+// at most 9 after the point reads as a double whose decimal text spells the
+// same digits again, so its exact value is what the runtime's reading and
+// writing of the number would give. Nothing for any other text, and for a
+// value whose fraction does not fit in fields.
+std::optional<Fraction> scan_plain_decimal(std::string_view text) {
+  std::size_t at = base::skip_blanks(text);
+  bool negative = false;
+  if (at < text.size() && (text[at] == '-' || text[at] == '+'))
+    negative = text[at++] == '-';
+  std::int64_t digits = 0;
+  std::size_t significant = 0;
+  std::size_t after_point = 0;
+  bool any_digit = false;
+  bool point = false;
+  for (; at < text.size(); ++at) {
+    const char c = text[at];
+    if (c == '.' && !point) {
+      point = true;
+      continue;
+    }
+    if (!base::is_ascii_digit(c))
+      return std::nullopt;
+    any_digit = true;
+    if (point)
+      ++after_point;
+    if (significant > 0 || c != '0')
+      ++significant;
+    if (significant > kRoundTripDigits || after_point > kMaxFractionDigits)
+      return std::nullopt;
+    digits = digits * 10 + (c - '0');
+  }
+  if (!any_digit)
+    return std::nullopt;
+  std::int64_t power = 1;
+  for (std::size_t i = 0; i < after_point; ++i)
+    power *= 10;
+  // In lowest terms; the denominator divides 10^9, so it fits.
+  const std::int64_t common = std::gcd(digits, power);
+  digits /= common;
+  power /= common;
+  if (digits > kFieldLimit)
+    return std::nullopt;
+  return Fraction{static_cast<std::int32_t>(negative ? -digits : digits),
+                  static_cast<std::int32_t>(power)};
+}
+
 // Appends the decimal digits of value.
 void append_integer(std::string &out, std::int32_t value) {
   char digits[16];
@@ -125,6 +180,8 @@ Fraction text_to_fraction(const char *text) {
   // A number where a fraction goes, decimals included: 0.5 is 1/2, not its
   // whole part 0. Whole numbers and texts without a number come out as
   // parse_fraction reads them (5/1, 0/1).
+  if (std::optional<Fraction> plain = scan_plain_decimal(view_of(text)))
+    return *plain;
   return decimal_to_fraction(sdk::text_to_number(text));
 }
 
