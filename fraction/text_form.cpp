@@ -27,10 +27,20 @@ bool is_negative_zero(std::string_view text) {
          number.significant_digits.empty();
 }
 
+// The text without blanks: the text itself when it holds no byte of a
+// blank, else a copy kept in `storage`.
+std::string_view without_blanks(std::string_view text, std::string &storage) {
+  if (text.find_first_of(" \t\xA1") == std::string_view::npos)
+    return text;
+  storage = base::remove_blanks(text);
+  return storage;
+}
+
 // fraction = piece "/" piece after the blanks are removed, else a whole
 // number read from the text as typed, blanks included.
 Fraction scan_fraction(std::string_view text) {
-  const std::string compact = base::remove_blanks(text);
+  std::string storage;
+  const std::string_view compact = without_blanks(text, storage);
   const std::optional<Sides> sides = split_once(compact, kSlash);
   if (!sides) {
     std::optional<std::int32_t> whole = scan_whole_number(text);
@@ -47,7 +57,8 @@ Fraction scan_fraction(std::string_view text) {
 
 // mixed number = whole "&" fraction after the blanks are removed.
 MixedNumber scan_mixed(std::string_view text) {
-  const std::string compact = base::remove_blanks(text);
+  std::string storage;
+  const std::string_view compact = without_blanks(text, storage);
   const std::optional<Sides> sides = split_once(compact, kAmpersand);
   if (!sides)
     return kInvalidMixed;
@@ -121,13 +132,15 @@ std::optional<Fraction> scan_plain_decimal(std::string_view text) {
                   static_cast<std::int32_t>(power)};
 }
 
-// Appends the decimal digits of value.
-void append_integer(std::string &out, std::int32_t value) {
-  char digits[16];
+// Appends the decimal digits of value; the text has room for them.
+void append_integer(ShortText &text, std::int32_t value) {
   const auto [end, error] =
-      std::to_chars(digits, digits + sizeof digits, value);
-  out.append(digits, end);
+      std::to_chars(text.bytes.data() + text.size,
+                    text.bytes.data() + text.bytes.size(), value);
+  text.size = static_cast<std::size_t>(end - text.bytes.data());
 }
+
+void append_char(ShortText &text, char c) { text.bytes[text.size++] = c; }
 
 } // namespace
 
@@ -141,30 +154,36 @@ Fraction parse_fraction(const char *text) {
 
 MixedNumber parse_mixed(const char *text) { return scan_mixed(view_of(text)); }
 
-sdk::Text format_fraction(Fraction f, bool reduce) {
+ShortText write_fraction(Fraction f, bool reduce) {
   f = reduce ? reduce_fraction(f) : normalize_fraction_sign(f);
-  std::string text;
-  text.reserve(24);
+  ShortText text;
   append_integer(text, f.numerator);
-  text += kSlash;
+  append_char(text, kSlash);
   append_integer(text, f.denominator);
-  return sdk::Text::copy_of(text);
+  return text;
 }
 
-sdk::Text format_mixed(MixedNumber m) {
+ShortText write_mixed(MixedNumber m) {
   // Both steps keep every field within the field range, so the numerator
   // can be negated.
   m = normalize_mixed_sign(reduce_mixed(m));
-  std::string text;
-  text.reserve(36);
+  ShortText text;
   if (m.numerator < 0)
-    text += '-';
+    append_char(text, '-');
   append_integer(text, m.whole);
-  text += kAmpersand;
+  append_char(text, kAmpersand);
   append_integer(text, m.numerator < 0 ? -m.numerator : m.numerator);
-  text += kSlash;
+  append_char(text, kSlash);
   append_integer(text, m.denominator);
-  return sdk::Text::copy_of(text);
+  return text;
+}
+
+sdk::Text format_fraction(Fraction f, bool reduce) {
+  return sdk::Text::copy_of(write_fraction(f, reduce).view());
+}
+
+sdk::Text format_mixed(MixedNumber m) {
+  return sdk::Text::copy_of(write_mixed(m).view());
 }
 
 bool has_mixed_form(const char *text) {
