@@ -58,9 +58,24 @@ Pair64 reduce64(Pair64 f) {
     return f;
   if (f.numerator != 0 && f.denominator < 0)
     f = {-f.numerator, -f.denominator};
-  const auto divisor = static_cast<std::int64_t>(
-      gcd64(magnitude64(f.numerator), magnitude64(f.denominator)));
-  return {f.numerator / divisor, f.denominator / divisor};
+  const std::uint64_t numerator = magnitude64(f.numerator);
+  const std::uint64_t denominator = magnitude64(f.denominator);
+  const std::uint64_t divisor = gcd64(numerator, denominator);
+  // The quotients of magnitudes, in 32 bits where they fit.
+  std::uint64_t reduced_numerator = 0;
+  std::uint64_t reduced_denominator = 0;
+  if ((numerator | denominator) <= std::numeric_limits<std::uint32_t>::max()) {
+    const auto divisor32 = static_cast<std::uint32_t>(divisor);
+    reduced_numerator = static_cast<std::uint32_t>(numerator) / divisor32;
+    reduced_denominator = static_cast<std::uint32_t>(denominator) / divisor32;
+  } else {
+    reduced_numerator = numerator / divisor;
+    reduced_denominator = denominator / divisor;
+  }
+  // Each quotient is at most its dividend, below 2^63.
+  const auto n = static_cast<std::int64_t>(reduced_numerator);
+  const auto d = static_cast<std::int64_t>(reduced_denominator);
+  return {f.numerator < 0 ? -n : n, f.denominator < 0 ? -d : d};
 }
 
 bool fits_field64(std::int64_t value) {
