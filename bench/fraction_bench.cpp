@@ -140,8 +140,7 @@ void BM_NearestFraction(benchmark::State &state) {
   run(state, [&](std::size_t i) { return nearest_fraction(set.decimals[i]); });
 }
 
-// ---- Through the runtime's text commands
-// --------------------------------------
+// ---- Text forms ------------------------------------------------------------
 
 void BM_ParseFraction(benchmark::State &state) {
   const OperandSet &set = operand_set(state);
@@ -159,6 +158,12 @@ void BM_FormatFraction(benchmark::State &state) {
   const OperandSet &set = operand_set(state);
   run(state,
       [&](std::size_t i) { return format_fraction(set.a[i]).view().size(); });
+}
+
+// The bytes alone, without the runtime block format_fraction hands out.
+void BM_WriteFraction(benchmark::State &state) {
+  const OperandSet &set = operand_set(state);
+  run(state, [&](std::size_t i) { return write_fraction(set.a[i]).size; });
 }
 
 void BM_FormatMixed(benchmark::State &state) {
@@ -210,6 +215,7 @@ FRACTION_BENCHMARK(BM_NearestFraction);
 FRACTION_BENCHMARK(BM_ParseFraction);
 FRACTION_BENCHMARK(BM_ParseMixed);
 FRACTION_BENCHMARK(BM_FormatFraction);
+FRACTION_BENCHMARK(BM_WriteFraction);
 FRACTION_BENCHMARK(BM_FormatMixed);
 FRACTION_BENCHMARK(BM_DecimalToFraction);
 BENCHMARK(BM_ParseLongText)

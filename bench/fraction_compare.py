@@ -94,6 +94,7 @@ def python_operations(kind):
             lambda i: Fraction(decimals[i]).limit_denominator(LIMIT),
         "ParseFraction": lambda i: Fraction(texts[i]),
         "FormatFraction": lambda i: str(fa[i]),
+        "WriteFraction": lambda i: str(fa[i]),
     }
 
 

@@ -4,8 +4,8 @@
 // must stay linear in its input: well under a second per run.
 #include "base/format_error.h"
 #include "image/image_reader.h"
-#include "program/tool/executable_image.h"
 #include "platform/registry.h"
+#include "program/tool/executable_image.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,7 +3,6 @@
 #include "fraction/exact.h"
 #include "fraction/fraction.h"
 #include "fraction/text_scan.h"
-#include "program/const_pool.h"
 
 #include <cmath>
 
@@ -11,54 +10,58 @@ namespace qx::fraction {
 
 using exact::Wide;
 using exact::WideFraction;
-namespace konst = image::konst;
 
 namespace {
 
 // The most digits after the point whose power of ten fits in a field.
 constexpr std::int32_t kMaxFractionDigits = 9;
 
+// 10^count for 0 <= count <= kMaxFractionDigits.
+std::int32_t power_of_ten(std::int32_t count) {
+  std::int32_t power = 1;
+  for (std::int32_t i = 0; i < count; ++i)
+    power *= 10;
+  return power;
+}
+
 // The double's value as its runtime decimal text spells it, when that text is
 // a plain decimal whose fraction fits; nothing otherwise.
 std::optional<Fraction> read_decimal_text(double x) {
-  sdk::Text text = sdk::to_text(x);
-  std::int32_t point =
-      sdk::find_text(text.c_str(), sdk::const_text(konst::kDecimalPoint));
-  if (point < 1) {
+  const sdk::Text written = sdk::to_text(x);
+  const std::string_view text = written.view();
+  const std::size_t point = text.find('.');
+  if (point == std::string_view::npos) {
     // No point: the whole number the text shows, which may lie a hair away
     // from x itself.
-    if (!is_plain_integer(text.view(), /*allow_empty=*/false))
+    if (!is_plain_integer(text, /*allow_empty=*/false))
       return std::nullopt;
-    std::optional<std::int32_t> whole = read_whole_number(text.c_str());
+    std::optional<std::int32_t> whole = scan_whole_number(text);
     if (!whole)
       return std::nullopt;
     return Fraction{*whole, 1};
   }
 
-  sdk::Text integer_text = sdk::left_text(text.c_str(), point - 1);
-  sdk::Text digit_text = sdk::right_text(
-      text.c_str(), sdk::command_text_length(text.c_str()) - point);
-  std::int32_t digit_count = sdk::command_text_length(digit_text.c_str());
-  if (digit_count > kMaxFractionDigits || !is_digits(digit_text.view()) ||
-      !is_plain_integer(integer_text.view(), /*allow_empty=*/true))
+  const std::string_view integer_text = text.substr(0, point);
+  const std::string_view digit_text = text.substr(point + 1);
+  if (digit_text.size() > kMaxFractionDigits || !is_digits(digit_text) ||
+      !is_plain_integer(integer_text, /*allow_empty=*/true))
     return std::nullopt;
-  std::optional<std::int32_t> integer_part =
-      read_whole_number(integer_text.c_str());
-  if (!integer_part)
+  std::optional<std::int32_t> integer_part = scan_whole_number(integer_text);
+  std::optional<std::int32_t> digits = scan_whole_number(digit_text);
+  if (!integer_part || !digits)
     return std::nullopt;
 
-  sdk::Text zeros =
-      sdk::repeat_text(digit_count, sdk::const_text(konst::kDigitZero));
-  sdk::Text power_of_ten =
-      sdk::concat({sdk::const_text(konst::kDigitOne), zeros.c_str()});
-  Wide denominator = sdk::to_integer(power_of_ten.c_str());
-  Wide digits = sdk::to_integer(digit_text.c_str());
+  const Wide denominator =
+      power_of_ten(static_cast<std::int32_t>(digit_text.size()));
   // The sign comes from x: "-0.5" has the integer text "-0".
-  Wide scaled = exact::magnitude(*integer_part) * denominator + digits;
-  Wide numerator = sdk::sign_of(x) > 0 ? scaled : -scaled;
-  if (!exact::fits_field(numerator))
+  Wide scaled = exact::magnitude(*integer_part) * denominator + *digits;
+  Wide numerator = x < 0 ? -scaled : scaled;
+  // Only the fraction in lowest terms has to fit: 4.259124364 is
+  // 1064781091/250000000.
+  const WideFraction reduced = exact::reduce({numerator, denominator});
+  if (!exact::fits_field(reduced.numerator))
     return std::nullopt;
-  return exact::narrow(exact::reduce({numerator, denominator}));
+  return exact::narrow(reduced);
 }
 
 } // namespace
@@ -111,8 +114,9 @@ MixedNumber decimal_to_mixed(double x) {
 std::int32_t fraction_nearest_int(Fraction f) {
   if (!is_valid(f))
     return 0;
-  double rounded = sdk::round_number(static_cast<double>(f.numerator) /
-                                     static_cast<double>(f.denominator));
+  // Halves away from zero, as the runtime's round_number.
+  double rounded = std::round(static_cast<double>(f.numerator) /
+                              static_cast<double>(f.denominator));
   // Only a numerator of -2147483648 over 1 or -1 rounds beyond the field
   // range.
   if (!(std::fabs(rounded) <= static_cast<double>(kFieldLimit)))

@@ -6,8 +6,10 @@
 // is computed exactly, and a result whose fields do not fit there is the
 // invalid value (0/0, or {0, 0, 0} for a mixed number) instead of a
 // wrapped-around number. Texts are GBK, zero-terminated; a null text reads as
-// "". The text routines call the runtime's commands and so need a bound
-// runtime (qx::sdk::bind); the arithmetic does not.
+// "". The text routines read and write the bytes themselves; those that
+// hand out a runtime text (format_fraction, format_mixed) or read a number
+// beyond a plain decimal through the runtime (text_to_fraction,
+// decimal_to_fraction) need a bound runtime (qx::sdk::bind).
 #pragma once
 
 #include "runtime/sdk/sdk.h"
@@ -15,6 +17,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string_view>
 
 namespace qx::fraction {
 
@@ -119,7 +122,7 @@ std::int32_t fraction_nearest_int(Fraction f);
 // |x| > 2147483647 or x is not a number.
 Fraction nearest_fraction(double x);
 
-// ---- Text forms (need a bound runtime) -------------------------------------
+// ---- Text forms -------------------------------------------------------------
 
 // "3/4", "-6/8", "3 / 4" (reduced, canonical sign) or a whole number "5"
 // (5/1). A side that holds no number reads as 0; a number outside the field
@@ -136,6 +139,16 @@ sdk::Text format_fraction(Fraction f, bool reduce = true);
 // whole "&" numerator "/" denominator with one leading "-" when negative
 // ("-2&1/3", "0&3/4", "7&0/1"); {0, 0, 0} is "0&0/0".
 sdk::Text format_mixed(MixedNumber m);
+
+// The bytes of those texts without a runtime block (no bound runtime
+// needed): at most 1 + 11 + 1 + 11 + 1 + 11 bytes.
+struct ShortText {
+  std::array<char, 40> bytes{};
+  std::size_t size = 0;
+  std::string_view view() const { return {bytes.data(), size}; }
+};
+ShortText write_fraction(Fraction f, bool reduce = true);
+ShortText write_mixed(MixedNumber m);
 // True when the text as typed contains "&" and also "/".
 bool has_mixed_form(const char *text);
 // An operand of the fraction pages: a mixed-number text (has_mixed_form) as

@@ -1,34 +1,22 @@
-// Reading and writing fractions and mixed numbers as text, through the
-// runtime's text commands.
+// Reading and writing fractions and mixed numbers as text, on the bytes
+// themselves (fraction/text_scan.h has the grammar).
 #include "fraction/fraction.h"
 #include "fraction/text_scan.h"
-#include "program/const_pool.h"
 
-#include <limits>
+#include <charconv>
+#include <numeric>
 #include <string>
 #include <string_view>
 
 namespace qx::fraction {
 
-namespace konst = image::konst;
-
 namespace {
 
-// A piece of a split text as a zero-terminated copy for the runtime.
-std::string piece_of(const sdk::TextArray &pieces, std::int32_t index) {
-  return std::string(pieces.at(index));
-}
+constexpr char kSlash = '/';
+constexpr char kAmpersand = '&';
 
-// True when `text` holds `separator` exactly once, so that splitting it gives
-// exactly two pieces. The separators "/" and "&" are bytes below 0x40, which
-// never occur inside a GBK character, so a byte search finds exactly the
-// runtime's matches; a text full of separators is then never split into
-// thousands of pieces only to be rejected.
-bool holds_once(std::string_view text, std::string_view separator) {
-  std::size_t first = text.find(separator);
-  return first != std::string_view::npos &&
-         text.find(separator, first + separator.size()) ==
-             std::string_view::npos;
+std::string_view view_of(const char *text) {
+  return text ? std::string_view(text) : std::string_view();
 }
 
 // True when the text starts with a minus sign before digits that read as 0
@@ -39,107 +27,180 @@ bool is_negative_zero(std::string_view text) {
          number.significant_digits.empty();
 }
 
-} // namespace
-
-std::optional<std::int32_t> read_whole_number(const char *text) {
-  std::int32_t value = sdk::to_integer(text);
-  // The runtime clamps: -2147483648 is either itself or a clamped reading,
-  // and lies outside the field range in both cases.
-  if (value == std::numeric_limits<std::int32_t>::min())
-    return std::nullopt;
-  LeadingNumber number =
-      find_leading_number(text ? std::string_view(text) : std::string_view());
-  if (exceeds_field_limit(number))
-    return std::nullopt;
-  // 2147483647 may also be a clamped reading of a larger number.
-  if (value == kFieldLimit && !equals_field_limit(number))
-    return std::nullopt;
-  return value;
+// The text without blanks: the text itself when it holds no byte of a
+// blank, else a copy kept in `storage`.
+std::string_view without_blanks(std::string_view text, std::string &storage) {
+  if (text.find_first_of(" \t\xA1") == std::string_view::npos)
+    return text;
+  storage = base::remove_blanks(text);
+  return storage;
 }
 
-Fraction parse_fraction(const char *text) {
-  sdk::Text compact = sdk::remove_blanks(text);
-  const char *slash = sdk::const_text(konst::kSlash);
-  sdk::TextArray pieces;
-  if (holds_once(compact.view(), slash))
-    pieces = sdk::split_text(compact.c_str(), slash);
-  if (pieces.size() != 2) {
-    // A whole number, read from the text as typed, blanks included.
-    std::optional<std::int32_t> whole = read_whole_number(text);
+// fraction = piece "/" piece after the blanks are removed, else a whole
+// number read from the text as typed, blanks included.
+Fraction scan_fraction(std::string_view text) {
+  std::string storage;
+  const std::string_view compact = without_blanks(text, storage);
+  const std::optional<Sides> sides = split_once(compact, kSlash);
+  if (!sides) {
+    std::optional<std::int32_t> whole = scan_whole_number(text);
     if (!whole)
       return kInvalidFraction;
     return {*whole, 1};
   }
-  std::optional<std::int32_t> numerator =
-      read_whole_number(piece_of(pieces, 1).c_str());
-  std::optional<std::int32_t> denominator =
-      read_whole_number(piece_of(pieces, 2).c_str());
+  std::optional<std::int32_t> numerator = scan_whole_number(sides->before);
+  std::optional<std::int32_t> denominator = scan_whole_number(sides->after);
   if (!numerator || !denominator)
     return kInvalidFraction;
   return normalize_fraction_sign(reduce_fraction({*numerator, *denominator}));
 }
 
-MixedNumber parse_mixed(const char *text) {
-  sdk::Text compact = sdk::remove_blanks(text);
-  const char *ampersand = sdk::const_text(konst::kAmpersand);
-  sdk::TextArray pieces;
-  if (holds_once(compact.view(), ampersand))
-    pieces = sdk::split_text(compact.c_str(), ampersand);
-  if (pieces.size() != 2)
+// mixed number = whole "&" fraction after the blanks are removed.
+MixedNumber scan_mixed(std::string_view text) {
+  std::string storage;
+  const std::string_view compact = without_blanks(text, storage);
+  const std::optional<Sides> sides = split_once(compact, kAmpersand);
+  if (!sides)
     return kInvalidMixed;
-  std::optional<std::int32_t> whole =
-      read_whole_number(piece_of(pieces, 1).c_str());
+  std::optional<std::int32_t> whole = scan_whole_number(sides->before);
   if (!whole)
     return kInvalidMixed;
   // The fraction part may itself be a whole number: 2&5 has 5/1.
-  Fraction part = parse_fraction(piece_of(pieces, 2).c_str());
+  Fraction part = scan_fraction(sides->after);
   if (!is_valid(part))
     return kInvalidMixed;
   // A whole part of -0 carries the sign that no zero can: -0&1/3 is minus
   // one third, the way format_mixed writes it. The part is in lowest terms
   // within the field range, so its numerator can be negated.
-  if (*whole == 0 && is_negative_zero(piece_of(pieces, 1)))
+  if (*whole == 0 && is_negative_zero(sides->before))
     part.numerator = -part.numerator;
   MixedNumber m{*whole, part.numerator, part.denominator};
   return reduce_mixed(normalize_mixed_sign(m));
 }
 
-sdk::Text format_fraction(Fraction f, bool reduce) {
-  f = reduce ? reduce_fraction(f) : normalize_fraction_sign(f);
-  return sdk::concat({sdk::to_text(f.numerator).c_str(),
-                      sdk::const_text(konst::kSlash),
-                      sdk::to_text(f.denominator).c_str()});
+// The most significant digits a decimal may have for the double read from
+// it to be written back with the same digits (15 significant digits).
+constexpr std::size_t kRoundTripDigits = 15;
+// The most digits after the point whose power of ten fits in a field.
+constexpr std::size_t kMaxFractionDigits = 9;
+
+// plain decimal = blanks [sign] digits ["." digits] and nothing after,
+// with at least one digit. Such a text of at most 15 significant digits and
+// at most 9 after the point reads as a double whose decimal text spells the
+// same digits again, so its exact value is what the runtime's reading and
+// writing of the number would give. Nothing for any other text, and for a
+// value whose fraction does not fit in fields.
+std::optional<Fraction> scan_plain_decimal(std::string_view text) {
+  std::size_t at = base::skip_blanks(text);
+  bool negative = false;
+  if (at < text.size() && (text[at] == '-' || text[at] == '+'))
+    negative = text[at++] == '-';
+  std::int64_t digits = 0;
+  std::size_t significant = 0;
+  std::size_t after_point = 0;
+  bool any_digit = false;
+  bool point = false;
+  for (; at < text.size(); ++at) {
+    const char c = text[at];
+    if (c == '.' && !point) {
+      point = true;
+      continue;
+    }
+    if (!base::is_ascii_digit(c))
+      return std::nullopt;
+    any_digit = true;
+    if (point)
+      ++after_point;
+    if (significant > 0 || c != '0')
+      ++significant;
+    if (significant > kRoundTripDigits || after_point > kMaxFractionDigits)
+      return std::nullopt;
+    digits = digits * 10 + (c - '0');
+  }
+  if (!any_digit)
+    return std::nullopt;
+  std::int64_t power = 1;
+  for (std::size_t i = 0; i < after_point; ++i)
+    power *= 10;
+  // In lowest terms; the denominator divides 10^9, so it fits.
+  const std::int64_t common = std::gcd(digits, power);
+  digits /= common;
+  power /= common;
+  if (digits > kFieldLimit)
+    return std::nullopt;
+  return Fraction{static_cast<std::int32_t>(negative ? -digits : digits),
+                  static_cast<std::int32_t>(power)};
 }
 
-sdk::Text format_mixed(MixedNumber m) {
+// Appends the decimal digits of value; the text has room for them.
+void append_integer(ShortText &text, std::int32_t value) {
+  const auto [end, error] =
+      std::to_chars(text.bytes.data() + text.size,
+                    text.bytes.data() + text.bytes.size(), value);
+  text.size = static_cast<std::size_t>(end - text.bytes.data());
+}
+
+void append_char(ShortText &text, char c) { text.bytes[text.size++] = c; }
+
+} // namespace
+
+std::optional<std::int32_t> read_whole_number(const char *text) {
+  return scan_whole_number(view_of(text));
+}
+
+Fraction parse_fraction(const char *text) {
+  return scan_fraction(view_of(text));
+}
+
+MixedNumber parse_mixed(const char *text) { return scan_mixed(view_of(text)); }
+
+ShortText write_fraction(Fraction f, bool reduce) {
+  f = reduce ? reduce_fraction(f) : normalize_fraction_sign(f);
+  ShortText text;
+  append_integer(text, f.numerator);
+  append_char(text, kSlash);
+  append_integer(text, f.denominator);
+  return text;
+}
+
+ShortText write_mixed(MixedNumber m) {
   // Both steps keep every field within the field range, so the numerator
   // can be negated.
   m = normalize_mixed_sign(reduce_mixed(m));
+  ShortText text;
   if (m.numerator < 0)
-    return sdk::concat(
-        {sdk::const_text(konst::kMinus), sdk::to_text(m.whole).c_str(),
-         sdk::const_text(konst::kAmpersand), sdk::to_text(-m.numerator).c_str(),
-         sdk::const_text(konst::kSlash), sdk::to_text(m.denominator).c_str()});
-  return sdk::concat(
-      {sdk::to_text(m.whole).c_str(), sdk::const_text(konst::kAmpersand),
-       sdk::to_text(m.numerator).c_str(), sdk::const_text(konst::kSlash),
-       sdk::to_text(m.denominator).c_str()});
+    append_char(text, '-');
+  append_integer(text, m.whole);
+  append_char(text, kAmpersand);
+  append_integer(text, m.numerator < 0 ? -m.numerator : m.numerator);
+  append_char(text, kSlash);
+  append_integer(text, m.denominator);
+  return text;
+}
+
+sdk::Text format_fraction(Fraction f, bool reduce) {
+  return sdk::Text::copy_of(write_fraction(f, reduce).view());
+}
+
+sdk::Text format_mixed(MixedNumber m) {
+  return sdk::Text::copy_of(write_mixed(m).view());
 }
 
 bool has_mixed_form(const char *text) {
-  // "/" is looked for only once "&" is found.
-  return sdk::find_text(text, sdk::const_text(konst::kAmpersand)) > 0 &&
-         sdk::find_text(text, sdk::const_text(konst::kSlash)) > 0;
+  const std::string_view view = view_of(text);
+  return view.find(kAmpersand) != view.npos && view.find(kSlash) != view.npos;
 }
 
 Fraction text_to_fraction(const char *text) {
   if (has_mixed_form(text))
     return mixed_to_fraction(parse_mixed(text));
-  if (sdk::find_text(text, sdk::const_text(konst::kSlash)) > 0)
+  if (view_of(text).find(kSlash) != std::string_view::npos)
     return parse_fraction(text);
   // A number where a fraction goes, decimals included: 0.5 is 1/2, not its
   // whole part 0. Whole numbers and texts without a number come out as
   // parse_fraction reads them (5/1, 0/1).
+  if (std::optional<Fraction> plain = scan_plain_decimal(view_of(text)))
+    return *plain;
   return decimal_to_fraction(sdk::text_to_number(text));
 }
 

@@ -1,4 +1,4 @@
-// Byte-level checks on number texts.
+// The grammar of the fraction texts.
 #include "fraction/text_scan.h"
 
 #include <algorithm>
@@ -8,21 +8,10 @@ namespace {
 
 constexpr std::string_view kFieldLimitDigits = "2147483647";
 
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-
-// The runtime's blanks: space, tab and the full-width space A1 A1.
-std::size_t blank_length(std::string_view text, std::size_t at) {
-  if (text[at] == ' ' || text[at] == '\t')
-    return 1;
-  if (text.substr(at, 2) == "\xA1\xA1")
-    return 2;
-  return 0;
-}
-
 } // namespace
 
 bool is_digits(std::string_view text) {
-  return std::all_of(text.begin(), text.end(), is_digit);
+  return std::all_of(text.begin(), text.end(), base::is_ascii_digit);
 }
 
 bool is_plain_integer(std::string_view text, bool allow_empty) {
@@ -33,31 +22,6 @@ bool is_plain_integer(std::string_view text, bool allow_empty) {
   return is_digits(text);
 }
 
-LeadingNumber find_leading_number(std::string_view text) {
-  std::size_t at = 0;
-  while (at < text.size()) {
-    std::size_t blank = blank_length(text, at);
-    if (blank == 0)
-      break;
-    at += blank;
-  }
-  LeadingNumber number;
-  if (at < text.size() && (text[at] == '-' || text[at] == '+')) {
-    number.negative = text[at] == '-';
-    ++at;
-  }
-  std::size_t first_digit = at;
-  while (at < text.size() && is_digit(text[at]))
-    ++at;
-  number.has_digits = at > first_digit;
-  std::size_t first_significant = first_digit;
-  while (first_significant < at && text[first_significant] == '0')
-    ++first_significant;
-  number.significant_digits =
-      text.substr(first_significant, at - first_significant);
-  return number;
-}
-
 bool exceeds_field_limit(const LeadingNumber &number) {
   std::string_view digits = number.significant_digits;
   if (digits.size() != kFieldLimitDigits.size())
@@ -66,8 +30,22 @@ bool exceeds_field_limit(const LeadingNumber &number) {
   return digits > kFieldLimitDigits;
 }
 
-bool equals_field_limit(const LeadingNumber &number) {
-  return number.significant_digits == kFieldLimitDigits;
+std::optional<std::int32_t> scan_whole_number(std::string_view text) {
+  const LeadingNumber number = find_leading_number(text);
+  if (exceeds_field_limit(number))
+    return std::nullopt;
+  // At most ten digits of at most 2147483647: no cap is reached.
+  const auto magnitude = static_cast<std::int32_t>(
+      base::capped_magnitude(number, std::int64_t{1} << 32));
+  return number.negative ? -magnitude : magnitude;
+}
+
+std::optional<Sides> split_once(std::string_view text, char separator) {
+  const std::size_t first = text.find(separator);
+  if (first == std::string_view::npos ||
+      text.find(separator, first + 1) != std::string_view::npos)
+    return std::nullopt;
+  return Sides{text.substr(0, first), text.substr(first + 1)};
 }
 
 } // namespace qx::fraction

@@ -84,9 +84,21 @@ std::size_t bad_utf8_length(std::string_view bytes) {
   return length;
 }
 
-TextConversion convert(std::string_view input, const char *to, const char *from,
+enum class Direction { ToUtf8, ToGbk };
+
+// The descriptor of one direction, opened once per thread and reset to its
+// initial shift state before each use.
+Converter &cached_converter(Direction direction) {
+  thread_local Converter to_utf8("UTF-8", kGbkName);
+  thread_local Converter to_gbk(kGbkName, "UTF-8");
+  Converter &converter = direction == Direction::ToGbk ? to_gbk : to_utf8;
+  iconv(converter.handle(), nullptr, nullptr, nullptr, nullptr);
+  return converter;
+}
+
+TextConversion convert(std::string_view input, Direction direction,
                        std::string_view replacement, BadLengthFn bad_length) {
-  Converter converter(to, from);
+  Converter &converter = cached_converter(direction);
   TextConversion result;
   std::string &output = result.text;
   output.resize(input.size() * 2 + 16);
@@ -133,11 +145,11 @@ TextConversion convert(std::string_view input, const char *to, const char *from,
 } // namespace
 
 TextConversion convert_gbk_to_utf8(std::string_view gbk) {
-  return convert(gbk, "UTF-8", kGbkName, kReplacementUtf8, bad_gbk_length);
+  return convert(gbk, Direction::ToUtf8, kReplacementUtf8, bad_gbk_length);
 }
 
 TextConversion convert_utf8_to_gbk(std::string_view utf8) {
-  return convert(utf8, kGbkName, "UTF-8", kReplacementGbk, bad_utf8_length);
+  return convert(utf8, Direction::ToGbk, kReplacementGbk, bad_utf8_length);
 }
 
 std::string gbk_to_utf8(std::string_view gbk) {

@@ -4,9 +4,9 @@
 #include "base/byte_reader.h"
 #include "image/image_format.h"
 #include "image/image_reader.h"
-#include "runtime/loader/program_check.h"
 #include "platform/gbk.h"
 #include "program/const_items.h"
+#include "runtime/loader/program_check.h"
 #include "window/form_io.h"
 
 #include <algorithm>

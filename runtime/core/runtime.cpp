@@ -121,6 +121,7 @@ int Runtime::finish(const Ending &ending) {
 
 std::uint64_t Runtime::call_command(std::uint32_t number,
                                     const std::uint32_t *record) {
+  ++m_command_calls;
   return run_command(*this, number, record);
 }
 

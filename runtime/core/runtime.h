@@ -90,6 +90,11 @@ public:
   const std::string &error_report() const { return m_error_report; }
 
   // ---- Services (what the service table's functions call) -----------------
+  // Calls that came in through the service table, of any service, and of
+  // those the calls of commands; for tests and measurements.
+  void count_service_call() { ++m_service_calls; }
+  std::uint64_t service_calls() const { return m_service_calls; }
+  std::uint64_t command_calls() const { return m_command_calls; }
   std::uint64_t call_command(std::uint32_t number, const std::uint32_t *record);
   std::uint64_t read_property(std::uint32_t window, std::uint32_t control,
                               std::int32_t property, std::int32_t element);
@@ -140,6 +145,8 @@ private:
   std::optional<Ending> m_pending; // ended inside the message loop
   std::optional<int> m_exit_status;
   std::string m_error_report;
+  std::uint64_t m_service_calls = 0;
+  std::uint64_t m_command_calls = 0;
 };
 
 template <typename Body> int Runtime::run_body(Body &&body) {

@@ -19,6 +19,7 @@ Runtime &active() {
                stderr);
     std::abort();
   }
+  runtime->count_service_call();
   return *runtime;
 }
 

@@ -1,38 +1,16 @@
 // The text and number rules of the runtime's commands.
 #include "runtime/core/text_rules.h"
+#include "base/number_text.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <iterator>
 #include <limits>
 
 namespace qx::rt::text {
 namespace {
 
-constexpr unsigned char kFullWidthSpaceByte = 0xA1;
-
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-
-bool is_full_width_space(std::string_view text, std::size_t at) {
-  return at + 1 < text.size() &&
-         static_cast<unsigned char>(text[at]) == kFullWidthSpaceByte &&
-         static_cast<unsigned char>(text[at + 1]) == kFullWidthSpaceByte;
-}
-
-// The position after the leading blanks.
-std::size_t skip_blanks(std::string_view text) {
-  std::size_t at = 0;
-  while (at < text.size()) {
-    if (text[at] == ' ' || text[at] == '\t')
-      ++at;
-    else if (is_full_width_space(text, at))
-      at += 2;
-    else
-      break;
-  }
-  return at;
-}
+bool is_digit(char c) { return base::is_ascii_digit(c); }
 
 // True when every occurrence of `sought` in any text starts on a character
 // boundary, so a plain byte search finds exactly the character matches.
@@ -57,11 +35,7 @@ bool matches_at(std::string_view text, std::size_t at, std::string_view sought,
 } // namespace
 
 std::size_t gbk_char_length(std::string_view text, std::size_t at) {
-  const auto lead = static_cast<unsigned char>(text[at]);
-  if (lead < 0x81 || lead > 0xFE || at + 1 >= text.size())
-    return 1;
-  const auto trail = static_cast<unsigned char>(text[at + 1]);
-  return trail >= 0x40 && trail <= 0xFE && trail != 0x7F ? 2 : 1;
+  return base::gbk_char_length(text, at);
 }
 
 std::string format_double(double value) {
@@ -126,7 +100,7 @@ std::string format_double(double value) {
 }
 
 double parse_number(std::string_view text) {
-  std::size_t at = skip_blanks(text);
+  std::size_t at = base::skip_blanks(text);
   bool negative = false;
   if (at < text.size() && (text[at] == '+' || text[at] == '-'))
     negative = text[at++] == '-';
@@ -188,16 +162,10 @@ double parse_number(std::string_view text) {
 }
 
 std::int32_t parse_integer(std::string_view text) {
-  std::size_t at = skip_blanks(text);
-  bool negative = false;
-  if (at < text.size() && (text[at] == '+' || text[at] == '-'))
-    negative = text[at++] == '-';
-  constexpr std::int64_t kLimit = std::int64_t{1} << 32;
-  std::int64_t value = 0;
+  const base::LeadingNumber number = base::find_leading_number(text);
   // Once past the range the value is clamped, whatever digits follow.
-  for (; at < text.size() && is_digit(text[at]) && value < kLimit; ++at)
-    value = std::min(value * 10 + (text[at] - '0'), kLimit);
-  if (negative)
+  std::int64_t value = base::capped_magnitude(number, std::int64_t{1} << 32);
+  if (number.negative)
     value = -value;
   return static_cast<std::int32_t>(
       std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
@@ -207,24 +175,7 @@ std::int32_t parse_integer(std::string_view text) {
 double round_half_away(double value) { return std::round(value); }
 
 std::string remove_blanks(std::string_view text) {
-  std::string result;
-  result.reserve(text.size());
-  // Without a byte of the full-width space, blanks are single bytes below
-  // 0x40, each a character of its own.
-  if (text.find(static_cast<char>(kFullWidthSpaceByte)) == text.npos) {
-    std::copy_if(text.begin(), text.end(), std::back_inserter(result),
-                 [](char c) { return c != ' ' && c != '\t'; });
-    return result;
-  }
-  for (std::size_t at = 0; at < text.size();) {
-    const std::size_t length = gbk_char_length(text, at);
-    const bool blank = text[at] == ' ' || text[at] == '\t' ||
-                       (length == 2 && is_full_width_space(text, at));
-    if (!blank)
-      result.append(text.substr(at, length));
-    at += length;
-  }
-  return result;
+  return base::remove_blanks(text);
 }
 
 std::int32_t find_text(std::string_view text, std::string_view sought,

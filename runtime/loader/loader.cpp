@@ -3,8 +3,8 @@
 
 #include "base/byte_reader.h"
 #include "image/image_format.h"
-#include "runtime/loader/program_check.h"
 #include "runtime/core/runtime.h"
+#include "runtime/loader/program_check.h"
 
 #include <bit>
 

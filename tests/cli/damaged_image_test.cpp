@@ -4,9 +4,9 @@
 //
 // With QX_DAMAGED_IMAGE_SEEDS set to a directory, each damaged image is also
 // written there (the image fuzzer's seeds come from this table).
-#include "program/embedded_image.h"
 #include "image/image_format.h"
 #include "image/image_reader.h"
+#include "program/embedded_image.h"
 #include "tests/platform/test_support.h"
 
 #include <sys/wait.h>

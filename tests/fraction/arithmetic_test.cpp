@@ -194,6 +194,22 @@ TEST(FractionArith, FourOperations) {
       {{kMax, 1}, kDivide, {1, 2}, {0, 0}},
       // 92683/2147534622 is in lowest terms; its denominator does not fit.
       {{1, 46341}, kAdd, {1, 46342}, {0, 0}},
+      // Zero sums over a negative product of denominators are 0/1.
+      {{1, -2}, kAdd, {1, 2}, {0, 1}},
+      {{-3, 4}, kSubtract, {3, -4}, {0, 1}},
+      // Both cross products near 2^62: their sum near 2^63, reduced to fit.
+      {{kMax, kMax - 1}, kAdd, {kMax, kMax - 1}, {kMax, 1073741823}},
+      {{-kMax, kMax - 1}, kSubtract, {kMax, kMax - 1}, {-kMax, 1073741823}},
+      {{kMax - 1, kMax}, kSubtract, {-(kMax - 1), kMax}, {0, 0}},
+      {{kMax, kMax - 2}, kSubtract, {kMax - 1, kMax - 2}, {1, kMax - 2}},
+      // Fields of -2147483648 enter sums and products exactly.
+      {{kMin, 2}, kAdd, {1, 2}, {-2147483647, 2}},
+      {{kMin, 4}, kSubtract, {kMin, 4}, {0, 1}},
+      {{kMin, kMin}, kMultiply, {kMin, kMin}, {1, 1}},
+      {{kMin, 2}, kDivide, {kMin, 4}, {2, 1}},
+      {{1, kMin}, kAdd, {1, kMin}, {-1, 1073741824}},
+      {{kMin, 1}, kDivide, {0, -5}, {0, 0}},
+      {{-7, 1}, kDivide, {0, -5}, {35, 0}},
   };
   for (const Row &row : rows) {
     SCOPED_TRACE(::testing::PrintToString(row.a) + " op " +

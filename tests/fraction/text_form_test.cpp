@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <numeric>
 #include <optional>
 #include <string>
 
@@ -265,6 +266,81 @@ TEST_F(FractionText, RoundTripsThroughText) {
   EXPECT_EQ(parse_fraction(long_text.c_str()), (Fraction{3, 4}));
   std::string many_slashes(65536, '/');
   EXPECT_EQ(parse_fraction(many_slashes.c_str()), (Fraction{0, 1}));
+}
+
+// Typed decimals are read from their own digits; that must give exactly the
+// fraction the runtime's reading of the number and its decimal text give,
+// and the exact value of the digits.
+TEST_F(FractionText, PlainDecimalsReadAsTheirExactValue) {
+  struct Row {
+    const char *text;
+    Fraction f;
+  };
+  const Row rows[] = {
+      {"0.5", {1, 2}},
+      {"-0.25", {-1, 4}},
+      {"+.75", {3, 4}},
+      {"5.", {5, 1}},
+      {"-0.0", {0, 1}},
+      {"007.500", {15, 2}},
+      {"\xA1\xA1 0.125", {1, 8}},
+      {"0.000000001", {1, 1000000000}},
+      {"2.147483647", {2147483647, 1000000000}},
+      {"-2147483647", {-kMax, 1}},
+      {"12345.6789", {123456789, 10000}},
+      // Beyond a plain decimal, or beyond the fields: the runtime's route.
+      {"0.0000000001", {0, 1}},
+      {"2147483648", {0, 0}},
+      {"21474836.48", {536870912, 25}},
+      // Its digits over 10^9 do not fit, but in lowest terms they do.
+      {"4.259124364", {1064781091, 250000000}},
+      {"1e-3", {1, 1000}},
+      {"0.5abc", {1, 2}},
+      {"1.2.3", {6, 5}},
+      {".", {0, 1}},
+      {"-", {0, 1}},
+  };
+  for (const Row &row : rows) {
+    SCOPED_TRACE(row.text);
+    EXPECT_EQ(text_to_fraction(row.text), row.f);
+    EXPECT_EQ(text_to_fraction(row.text),
+              decimal_to_fraction(sdk::text_to_number(row.text)));
+  }
+
+  // Random decimals of up to 15 significant digits, up to 9 after the point.
+  std::uint64_t state = 7;
+  auto next = [&state] {
+    state = state * 6364136223846793005u + 1442695040888963407u;
+    return state >> 11;
+  };
+  for (int i = 0; i < 2000; ++i) {
+    const int after_point = static_cast<int>(next() % 10);
+    const int before_point = static_cast<int>(next() % 7);
+    std::string digits;
+    for (int d = 0; d < before_point + after_point; ++d)
+      digits += static_cast<char>('0' + next() % 10);
+    if (digits.empty())
+      digits = "0";
+    const bool negative = next() % 2 == 1;
+    std::string text = negative ? "-" : "";
+    text += digits.substr(0, digits.size() - after_point);
+    if (after_point > 0)
+      text += "." + digits.substr(digits.size() - after_point);
+    SCOPED_TRACE(text);
+    // The exact value: all digits over 10^after_point, in lowest terms.
+    const std::int64_t numerator = std::stoll(digits);
+    std::int64_t denominator = 1;
+    for (int d = 0; d < after_point; ++d)
+      denominator *= 10;
+    const std::int64_t common = std::gcd(numerator, denominator);
+    const Fraction exact{
+        static_cast<std::int32_t>((negative ? -numerator : numerator) / common),
+        static_cast<std::int32_t>(denominator / common)};
+    if (numerator / common > kMax)
+      continue;
+    EXPECT_EQ(text_to_fraction(text.c_str()), exact);
+    EXPECT_EQ(decimal_to_fraction(sdk::text_to_number(text.c_str())), exact);
+  }
 }
 
 } // namespace

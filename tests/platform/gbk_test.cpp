@@ -133,4 +133,22 @@ TEST(GbkConversion, LongTexts) {
             chinese);
 }
 
+// The descriptors are kept between calls: a conversion that stopped inside
+// a character, or on a bad one, must leave nothing behind for the next.
+TEST(GbkConversion, EachCallStartsAfresh) {
+  const struct {
+    std::string_view gbk;
+    std::string_view utf8;
+  } sequence[] = {
+      {"\xD6", "\xEF\xBF\xBD"}, // a lead byte cut off at the end
+      {"\xD0\xCE", "形"},       // the next text starts on a character
+      {"a\xFF", "a\xEF\xBF\xBD"}, {"\xD6\xD0", "中"}, {"", ""},
+      {"\xD6\xD0", "中"},
+  };
+  for (const auto &step : sequence) {
+    EXPECT_EQ(qx::platform::gbk_to_utf8(step.gbk), step.utf8);
+    EXPECT_EQ(qx::platform::utf8_to_gbk("中\xE4\xB8"), "\xD6\xD0?");
+  }
+}
+
 } // namespace

@@ -1,11 +1,11 @@
 // The headless view over the main window: what each edit box shows of its
 // text, how typed text is folded, and which button Enter presses.
 #include "platform/gbk.h"
+#include "program/control_ids.h"
+#include "program/main_window.h"
 #include "runtime/core/input_mode.h"
 #include "runtime/core/runtime.h"
 #include "runtime/views/headless/headless_view.h"
-#include "program/control_ids.h"
-#include "program/main_window.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // The real program's routines in the runtime with the Qt view on the
 // offscreen platform: what a pupil types, presses and then reads.
-#include "program/embedded_image.h"
 #include "platform/gbk.h"
+#include "program/control_ids.h"
+#include "program/embedded_image.h"
 #include "runtime/core/runtime.h"
 #include "runtime/loader/loader.h"
 #include "runtime/views/qt/qt_view.h"
-#include "program/control_ids.h"
 
 #include <QApplication>
 #include <QInputMethodEvent>

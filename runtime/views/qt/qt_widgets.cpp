@@ -30,7 +30,9 @@ QString fromGbk(std::string_view gbk) {
   }
 }
 
-std::string toGbk(const QString &text) {
+namespace {
+
+std::string convertToGbk(const QString &text) {
   const QByteArray utf8 = text.toUtf8();
   try {
     return platform::utf8_to_gbk(
@@ -38,6 +40,22 @@ std::string toGbk(const QString &text) {
   } catch (const std::exception &) {
     return text.toLatin1().toStdString();
   }
+}
+
+} // namespace
+
+std::string toGbk(const QString &text) {
+  // A keystroke is converted by the box's validator and again when the box
+  // reports the edit: the last conversion is kept for the second time.
+  thread_local QString lastText;
+  thread_local std::string lastGbk;
+  thread_local bool converted = false;
+  if (!converted || text != lastText) {
+    lastGbk = convertToGbk(text);
+    lastText = text;
+    converted = true;
+  }
+  return lastGbk;
 }
 
 QString displayCaption(const QString &caption) {
