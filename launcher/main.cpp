@@ -1,10 +1,10 @@
 // The quadrix executable's own code: finds and loads the core runtime, asks
 // it for its start routine and hands over the embedded program image.
 #include "base/qx_abi.h"
-#include "launcher/program_image.h"
 #include "platform/library.h"
 #include "platform/message.h"
 #include "platform/registry.h"
+#include "program/embedded_image.h"
 
 #include <filesystem>
 #include <optional>

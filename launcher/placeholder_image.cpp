@@ -1,6 +1,6 @@
 // A stand-in program image for builds without the generated one: the "WJ"
 // signature followed by zeros, in writable data.
-#include "launcher/program_image.h"
+#include "program/embedded_image.h"
 
 extern "C" {
 unsigned char qx_program_image[4096] = {'W', 'J', 0, 0};
