@@ -9,7 +9,7 @@ if(NOT DEFINED ROOT)
 endif()
 
 # folder:floor, from the ground up.
-set(floors base:0 image:1 window:1 platform:2 runtime:3 program:4 solvers:5
+set(floors base:0 image:1 window:1 document:1 platform:2 runtime:3 program:4 solvers:5
            fraction:5 tools:5 launcher:6 packaging:6)
 # Folders outside the floors that may include anything.
 set(unchecked tests bench fuzz cmake scripts docs)
