@@ -310,6 +310,5 @@ void release_library(LibraryHandle library) {
 } // namespace qx::platform
 
 extern "C" int qx_platform_register_frames_of(void *module) {
-  return qx::platform::register_frames_of(static_cast<HMODULE>(module)) ? 1
-                                                                         : 0;
+  return qx::platform::register_frames_of(static_cast<HMODULE>(module)) ? 1 : 0;
 }
