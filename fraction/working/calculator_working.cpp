@@ -148,12 +148,8 @@ doc::Document arith_working(Fraction a, std::int32_t code, Fraction b,
   if (!is_valid(a) || !is_valid(b)) {
     const Fraction bad = is_valid(a) ? b : a;
     const std::string which(is_valid(a) ? kSecond : kFirst);
-    const std::string why =
-        bad == kInvalidFraction
-            ? which + "无效（分母为 0，或数超出 ±2147483647 的范围），无法计算"
-            : which + " " + shown_fraction(bad) +
-                  " 的分母为 0，分数没有意义，无法计算";
-    return invalid_working(name, why, shown);
+    return invalid_working(name, invalid_operand(which, bad) + "，无法计算",
+                           shown);
   }
   if (op == OperatorCode::Divide && b.numerator == 0)
     return invalid_working(name,
@@ -230,10 +226,7 @@ doc::Document reduce_working(const char *entry) {
     const std::string shown = mixed_text(result);
     const std::optional<TypedMixed> typed = typed_mixed(entry);
     if (!typed)
-      return invalid_working(kName,
-                             "输入不是有效的带分数（应写成“整数&分子/分母”，"
-                             "分母不为 0，数不超出 ±2147483647）",
-                             shown);
+      return invalid_working(kName, kUnusableMixed, shown);
     if (!is_valid(result))
       return invalid_working(
           kName, "化为假分数时分子超出 ±2147483647 的范围，无法约分", shown);
@@ -311,10 +304,7 @@ doc::Document mixed_to_fraction_working(const char *entry) {
   const std::string shown = shown_fraction(result);
   const std::optional<TypedMixed> typed = typed_mixed(entry);
   if (!typed || !is_valid(parse_mixed(entry)))
-    return invalid_working(kName,
-                           "输入不是有效的带分数（应写成“整数&分子/分母”，"
-                           "分母不为 0，数不超出 ±2147483647）",
-                           shown);
+    return invalid_working(kName, kUnusableMixed, shown);
   if (!is_valid(result))
     return invalid_working(
         kName, "假分数的分子超出 ±2147483647 的范围，无法写出", shown);
@@ -332,9 +322,11 @@ doc::Document common_denominator_working(const char *a_entry, Fraction a,
   const std::string shown =
       shown_fraction(first) + " 和 " + shown_fraction(second);
   if (!is_valid(a) || !is_valid(b)) {
-    const std::string which(is_valid(a) ? kSecond : kFirst);
+    const Fraction bad = is_valid(a) ? b : a;
     return invalid_working(
-        kName, which + "的分母为 0，不是有效的分数，无法通分", shown);
+        kName,
+        invalid_operand(is_valid(a) ? kSecond : kFirst, bad) + "，无法通分",
+        shown);
   }
   if (!is_valid(first))
     return invalid_working(kName, "公分母超出 ±2147483647 的范围，无法通分",

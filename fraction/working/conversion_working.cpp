@@ -16,9 +16,6 @@ using Big = boost::multiprecision::cpp_int;
 
 // The one operand of a conversion, named by default.
 constexpr std::string_view kOperand = "";
-constexpr std::string_view kUnusableMixed =
-    "输入不是有效的带分数（应写成“整数&分子/分母”，分母不为 0，数不超出 "
-    "±2147483647）";
 
 // The most digits after the point a denominator 10^k in the field range
 // allows.
@@ -214,10 +211,8 @@ doc::Document fraction_to_decimal_working(const char *entry, Fraction f,
                                           std::string_view decimal_box) {
   constexpr std::string_view kName = "分数化为小数";
   if (!is_valid(f))
-    return invalid_working(kName,
-                           "分母为 0（或数超出 ±2147483647 的范围），"
-                           "不是有效的分数，不能化成小数",
-                           decimal_box);
+    return invalid_working(
+        kName, invalid_operand(kOperand, f) + "，不能化成小数", decimal_box);
   Working working;
   working.heading(kName);
   operand_note(working, kOperand, entry, f);
@@ -248,9 +243,7 @@ doc::Document square_working(const char *entry, Fraction f) {
   const Fraction result = fraction_power(f, 2);
   const std::string shown = shown_fraction(result);
   if (!is_valid(f))
-    return invalid_working(kName,
-                           "分母为 0（或数超出 ±2147483647 的范围），"
-                           "不是有效的分数，不能求平方",
+    return invalid_working(kName, invalid_operand(kOperand, f) + "，不能求平方",
                            shown);
   const Value v = lowest_terms(f.numerator, f.denominator);
   if (!is_valid(result)) {
@@ -280,8 +273,7 @@ doc::Document nearest_integer_working(const char *entry, Fraction f) {
   constexpr std::string_view kName = "最接近的整数";
   if (!is_valid(f))
     return invalid_working(kName,
-                           "分母为 0（或数超出 ±2147483647 的范围），"
-                           "不是有效的分数，没有最接近的整数",
+                           invalid_operand(kOperand, f) + "，没有最接近的整数",
                            shown_fraction(kInvalidFraction));
   const std::int32_t nearest = fraction_nearest_int(f);
   Working working;
@@ -313,8 +305,7 @@ doc::Document fraction_to_mixed_working(const char *entry, Fraction f) {
   constexpr std::string_view kName = "假分数化为带分数";
   if (!is_valid(f))
     return invalid_working(kName,
-                           "分母为 0（或数超出 ±2147483647 的范围），"
-                           "不是有效的分数，不能化成带分数",
+                           invalid_operand(kOperand, f) + "，不能化成带分数",
                            mixed_text(fraction_to_mixed(f)));
   Working working;
   working.heading(kName);

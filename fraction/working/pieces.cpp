@@ -283,6 +283,14 @@ void reduction_steps(Working &working, Wide numerator, Wide denominator) {
   working.equals(fraction_span(numerator / divisor, denominator / divisor));
 }
 
+std::string invalid_operand(std::string_view which, Fraction bad) {
+  const std::string who = which.empty() ? "输入的数" : std::string(which);
+  if (bad == kInvalidFraction)
+    return who + "无效（分母为 0，或数超出 ±2147483647 的范围）";
+  return who + " " + std::string(write_fraction(bad, false).view()) +
+         " 的分母为 0，分数没有意义";
+}
+
 doc::Document invalid_working(std::string_view heading, std::string_view why,
                               std::string_view shown) {
   Working working;

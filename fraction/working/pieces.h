@@ -127,6 +127,16 @@ void operand_note(Working &working, std::string_view which, const char *entry,
 // "= n'/d'" lines after the line that shows n/d.
 void reduction_steps(Working &working, Wide numerator, Wide denominator);
 
+// Why an entry that is no mixed number has no working.
+inline constexpr std::string_view kUnusableMixed =
+    "输入不是有效的带分数（应写成“整数&分子/分母”，分母不为 0，数不超出 "
+    "±2147483647）";
+
+// Why the operand `bad` (invalid) cannot take part, without the verb: "第一个数
+// 3/0 的分母为 0，分数没有意义" or, for 0/0, that it may also have come from
+// a number beyond the field range.
+std::string invalid_operand(std::string_view which, Fraction bad);
+
 // One sentence why the box shows `shown`, and the document.
 doc::Document invalid_working(std::string_view heading, std::string_view why,
                               std::string_view shown);

@@ -312,8 +312,7 @@ const Exercise kExercises[] = {
        return fraction_to_decimal_working("3/0", {3, 0}, "0/0");
      },
      "分数化为小数\n"
-     "分母为 0（或数超出 ±2147483647 的范围），不是有效的分数，不能化成小数，"
-     "结果显示为 0/0。\n"
+     "输入的数 3/0 的分母为 0，分数没有意义，不能化成小数，结果显示为 0/0。\n"
      "返回使用指南\n"},
     {"mixed to decimal",
      [] { return mixed_to_decimal_working("2&1/4", "2.25"); },
