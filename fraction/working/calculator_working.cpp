@@ -232,6 +232,7 @@ doc::Document reduce_working(const char *entry) {
           kName, "化为假分数时分子超出 ±2147483647 的范围，无法约分", shown);
     Working working;
     working.heading(kName);
+    sign_rule_note(working, entry, *typed);
     Wide whole = typed->whole;
     Wide numerator = typed->numerator;
     const Wide denominator = typed->denominator;
@@ -310,6 +311,7 @@ doc::Document mixed_to_fraction_working(const char *entry) {
         kName, "假分数的分子超出 ±2147483647 的范围，无法写出", shown);
   Working working;
   working.heading(kName);
+  sign_rule_note(working, entry, *typed);
   improper_steps(working, *typed);
   working.equals(box_fraction(result));
   return working.finish();

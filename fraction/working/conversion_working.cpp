@@ -162,9 +162,9 @@ void decimal_working(Working &working, std::string_view text, Fraction f) {
     working.equals(box_fraction(f));
     return;
   }
-  working.body(Line() << "小数 " << text
-                      << " 小数点后的位数太多（分母超出 ±2147483647 的范围），"
-                         "取分母在范围内、与它最接近的分数：");
+  working.body(Line() << text
+                      << " 写成分母是 10 的幂的分数时，分母超出 ±2147483647 "
+                         "的范围；取分母在范围内、与它最接近的分数：");
   working.formula(Line() << text << " ≈ " << box_fraction(f));
 }
 
@@ -232,6 +232,7 @@ doc::Document mixed_to_decimal_working(const char *entry,
   Working working;
   working.heading(kName);
   working.body(Line() << "先把带分数化为假分数：");
+  sign_rule_note(working, entry, *typed);
   const Value v = improper_steps(working, *typed);
   working.body(Line() << "再用分子除以分母：");
   decimal_steps(working, v, decimal_box);

@@ -189,6 +189,17 @@ std::optional<TypedMixed> typed_mixed(const char *entry) {
                     exact::magnitude(m.denominator)};
 }
 
+void sign_rule_note(Working &working, const char *entry,
+                    const TypedMixed &typed) {
+  const std::string shown = mixed_text(typed.negative, typed.whole,
+                                       typed.numerator, typed.denominator);
+  const std::optional<std::string> echo = echo_of(entry);
+  if (!echo || *echo == shown)
+    return;
+  working.body(Line() << "按带分数的符号规则，" << *echo << " 读作 " << shown
+                      << "：");
+}
+
 Value lowest_terms(const Wide &numerator, const Wide &denominator) {
   if (numerator == 0)
     return {0, 1};
@@ -239,6 +250,7 @@ void operand_note(Working &working, std::string_view which, const char *entry,
   if (has_mixed_form(entry)) {
     if (const std::optional<TypedMixed> typed = typed_mixed(entry)) {
       working.body(Line() << who << "是带分数，先化为假分数：");
+      sign_rule_note(working, entry, *typed);
       improper_steps(working, *typed);
       working.equals(box_fraction(value));
       return;

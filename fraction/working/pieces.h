@@ -101,6 +101,11 @@ struct TypedMixed {
 // Nothing when the entry is no mixed number parse_mixed accepts.
 std::optional<TypedMixed> typed_mixed(const char *entry);
 
+// "按带分数的符号规则，2&1/-3 读作 -2&1/3。" when the entry as typed is
+// written otherwise than `typed`.
+void sign_rule_note(Working &working, const char *entry,
+                    const TypedMixed &typed);
+
 // A fraction with a wide numerator and a positive denominator.
 struct Value {
   Wide numerator;

@@ -211,6 +211,18 @@ const Exercise kExercises[] = {
      "整数部分不变，分数部分的分子分母同除以最大公因数 2：\n"
      "= 3&3/4\n"
      "返回使用指南\n"},
+    {"mixed reduction under the sign rule",
+     [] { return reduce_working("2&1/-3"); },
+     "约分\n"
+     "按带分数的符号规则，2&1/-3 读作 -2&1/3：\n"
+     "-2&1/3\n"
+     "分数部分 1/3 的分子分母只有公因数 1，已是最简分数。\n"
+     "返回使用指南\n"},
+    {"mixed number whose improper fraction does not fit",
+     [] { return reduce_working("100000&1/100000"); },
+     "约分\n"
+     "化为假分数时分子超出 ±2147483647 的范围，无法约分，结果显示为 0&0/0。\n"
+     "返回使用指南\n"},
     {"nothing to reduce", [] { return reduce_working("5"); },
      "约分\n"
      "输入中没有分数线“/”，没有可约分的分数，结果框留空。\n"
@@ -267,8 +279,8 @@ const Exercise kExercises[] = {
        return decimal_to_fraction_working("0.333333333333333", {1, 3});
      },
      "小数化为分数\n"
-     "小数 0.333333333333333 小数点后的位数太多（分母超出 ±2147483647 "
-     "的范围），取分母在范围内、与它最接近的分数：\n"
+     "0.333333333333333 写成分母是 10 的幂的分数时，分母超出 ±2147483647 "
+     "的范围；取分母在范围内、与它最接近的分数：\n"
      "0.333333333333333 ≈ 1/3\n"
      "返回使用指南\n"},
     {"decimal to mixed",
