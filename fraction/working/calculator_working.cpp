@@ -129,12 +129,15 @@ void multiply_steps(Working &working, const Value &a, const Value &b) {
   working.equals({doc::fraction({doc::text(top)}, {doc::text(bottom)})});
 }
 
+// A value as a box writes it; only sign-normalized, so that an operand
+// stands as typed and a result (already in lowest terms) as the box has it.
 std::string shown_fraction(Fraction f) {
   return std::string(write_fraction(f, false).view());
 }
 
-// The working of a op b: `typed_a` and `typed_b` as the calculator shows
-// them, `note` adds what reading the entries involved.
+// The working of a op b, the operands as the calculator holds them; `note`
+// adds what reading the entries involved. The last line is the result the
+// boxes show.
 template <typename Note>
 doc::Document arith_working(Fraction a, std::int32_t code, Fraction b,
                             Note &&note) {
