@@ -65,6 +65,40 @@ std::optional<std::string> terminating_decimal(const Wide &numerator,
   return text;
 }
 
+// The longest repetend the working names.
+constexpr int kLongestRepetend = 20;
+
+// The repeating digits of n/d when d has a prime factor other than 2 and 5
+// and they repeat within kLongestRepetend digits; nothing otherwise. d is
+// positive.
+std::optional<std::string> repetend(const Wide &numerator,
+                                    const Wide &denominator) {
+  Wide rest = denominator;
+  unsigned twos = 0;
+  unsigned fives = 0;
+  for (; rest % 2 == 0; rest /= 2)
+    ++twos;
+  for (; rest % 5 == 0; rest /= 5)
+    ++fives;
+  if (rest == 1)
+    return std::nullopt;
+  // The digits before the repetend: as many as the larger power of 2 or 5.
+  Wide remainder = exact::magnitude(numerator) % denominator;
+  for (unsigned i = 0; i < (twos > fives ? twos : fives); ++i)
+    remainder = remainder * 10 % denominator;
+  const Wide start = remainder;
+  std::string digits_text;
+  for (int i = 0; i < kLongestRepetend; ++i) {
+    remainder *= 10;
+    digits_text +=
+        static_cast<char>('0' + static_cast<int>(remainder / denominator));
+    remainder %= denominator;
+    if (remainder == start)
+      return digits_text;
+  }
+  return std::nullopt;
+}
+
 // "n/d = n ÷ d" and the decimal the box shows, = when it is the exact value.
 void decimal_steps(Working &working, const Value &v,
                    std::string_view decimal_box) {
@@ -82,9 +116,14 @@ void decimal_steps(Working &working, const Value &v,
                         << " 只含质因数 2 和 5，能化成有限小数 " << *exact
                         << "；结果框保留 15 位有效数字：");
   } else {
-    working.body(Line() << "分母 " << v.denominator
-                        << " 含有 2 和 5 以外的质因数，不能化成有限小数，"
-                           "是无限循环小数；结果框保留 15 位有效数字：");
+    const std::optional<std::string> repeating =
+        repetend(v.numerator, v.denominator);
+    Line line;
+    line << "分母 " << v.denominator
+         << " 含有 2 和 5 以外的质因数，不能化成有限小数，是无限循环小数";
+    if (repeating)
+      line << "，循环节是 " << *repeating;
+    working.body(line << "；结果框保留 15 位有效数字：");
   }
   working.formula(Line() << "≈ " << decimal_box);
 }
