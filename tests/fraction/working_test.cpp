@@ -703,9 +703,18 @@ TEST_F(FractionWorkingAgreement, CalculatorsShowTheirBoxes) {
     if (is_valid(r))
       expect_chain_value(stacked, r.numerator, r.denominator);
 
-    // The text calculator on the same operands as typed.
+    // The text calculator on the same operands as typed, the second one
+    // every other round as a mixed number.
     const std::string a_text = fraction_entry(a);
-    const std::string b_text = fraction_entry(b);
+    const MixedNumber mixed = fraction_to_mixed(b);
+    const std::string b_text =
+        round % 2 == 0 || !is_valid(mixed)
+            ? fraction_entry(b)
+            : mixed_entry(
+                  {mixed.whole,
+                   mixed.numerator < 0 ? -mixed.numerator : mixed.numerator,
+                   mixed.denominator},
+                  mixed.numerator < 0);
     const Fraction ta = text_to_fraction(a_text.c_str());
     const Fraction tb = text_to_fraction(b_text.c_str());
     const Fraction tr = fraction_arith(ta, op, tb);
