@@ -1,0 +1,106 @@
+// Tests of the branch-free binary gcd against std::gcd: the edge operands
+// (zeros, ones, powers of two, the field limits, equal values, the largest
+// magnitudes allowed) in every pairing, random operands with planted common
+// factors, and lanes run in lock step that finish at different steps.
+#include "fraction/binary_gcd.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <numeric>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace qx::fraction {
+namespace {
+
+using U64 = std::uint64_t;
+
+constexpr U64 kTwo31 = U64{1} << 31; // magnitude of -2147483648
+constexpr U64 kLargest = (U64{1} << 63) - 1;
+
+// Operands that stress the shifts and the sign of the difference.
+std::vector<U64> edge_operands() {
+  std::vector<U64> values = {0,
+                             1,
+                             2,
+                             3,
+                             6,
+                             2147483647,
+                             kTwo31,
+                             kTwo31 + 1,
+                             4294967295u,
+                             4294967296u,
+                             2147483647ull * 2147483647ull,
+                             2147483647ull * 2147483646ull,
+                             kTwo31 * kTwo31,
+                             1836311903,  // Fibonacci neighbours
+                             1134903170,
+                             U64{3} << 61,
+                             kLargest,
+                             kLargest - 1,
+                             (U64{1} << 62) + 1};
+  for (int shift = 1; shift < 63; shift += 7)
+    values.push_back(U64{1} << shift);
+  return values;
+}
+
+std::string pair_text(U64 a, U64 b) {
+  return "gcd(" + std::to_string(a) + ", " + std::to_string(b) + ")";
+}
+
+TEST(BinaryGcd, EdgeOperandsInEveryPairing) {
+  const std::vector<U64> values = edge_operands();
+  for (U64 a : values) {
+    for (U64 b : values) {
+      SCOPED_TRACE(pair_text(a, b));
+      ASSERT_EQ(binary::gcd(a, b), std::gcd(a, b));
+    }
+  }
+}
+
+TEST(BinaryGcd, RandomOperandsWithCommonFactors) {
+  std::mt19937_64 random(7);
+  for (int i = 0; i < 200000; ++i) {
+    // Widths from 1 to 62 bits, then a shared odd factor and shared powers
+    // of two, kept below 2^63.
+    const int width = 1 + static_cast<int>(random() % 62);
+    const U64 mask = (U64{1} << width) - 1;
+    U64 a = random() & mask;
+    U64 b = random() & (i % 3 == 0 ? mask : (U64{1} << 31) - 1);
+    if (i % 4 == 0) {
+      const U64 factor = (random() % 1000) * 2 + 1;
+      const int twos = static_cast<int>(random() % 8);
+      if (a < (kLargest >> twos) / factor && b < (kLargest >> twos) / factor) {
+        a = (a * factor) << twos;
+        b = (b * factor) << twos;
+      }
+    }
+    SCOPED_TRACE(pair_text(a, b));
+    ASSERT_EQ(binary::gcd(a, b), std::gcd(a, b));
+  }
+}
+
+TEST(BinaryGcd, LanesInLockStepKeepTheirOwnResult) {
+  // One lane finishing long before the other (or at once, for a zero
+  // operand) must keep its divisor while the other runs on.
+  const std::vector<U64> values = edge_operands();
+  std::mt19937_64 random(11);
+  for (U64 a : values) {
+    for (U64 b : values) {
+      const U64 c = random() >> 2;
+      const U64 d = random() >> (1 + random() % 62);
+      SCOPED_TRACE(pair_text(a, b) + " beside " + pair_text(c, d));
+      const auto first = binary::two_gcds(a, b, c, d);
+      ASSERT_EQ(first[0], std::gcd(a, b));
+      ASSERT_EQ(first[1], std::gcd(c, d));
+      const auto second = binary::two_gcds(c, d, a, b);
+      ASSERT_EQ(second[0], std::gcd(c, d));
+      ASSERT_EQ(second[1], std::gcd(a, b));
+    }
+  }
+}
+
+} // namespace
+} // namespace qx::fraction
