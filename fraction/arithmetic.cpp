@@ -284,7 +284,9 @@ Fraction fraction_power(Fraction f, std::int32_t n) {
   if (!raise(base.numerator, numerator) ||
       !raise(base.denominator, denominator))
     return kInvalidFraction;
-  return narrow64(reduce64({numerator, denominator}));
+  // Powers of coprime values are coprime, and the denominator is positive
+  // unless the numerator is 0: already in lowest terms with canonical sign.
+  return narrow64({numerator, denominator});
 }
 
 } // namespace qx::fraction

@@ -35,7 +35,7 @@ std::vector<U64> edge_operands() {
                              2147483647ull * 2147483647ull,
                              2147483647ull * 2147483646ull,
                              kTwo31 * kTwo31,
-                             1836311903,  // Fibonacci neighbours
+                             1836311903, // Fibonacci neighbours
                              1134903170,
                              U64{3} << 61,
                              kLargest,
