@@ -90,15 +90,24 @@ std::array<Pair64, 2> common64(Fraction a, Fraction b) {
   const auto left_d = static_cast<std::uint32_t>(magnitude64(a.denominator));
   const auto right_n = static_cast<std::uint32_t>(magnitude64(b.numerator));
   const auto right_d = static_cast<std::uint32_t>(magnitude64(b.denominator));
-  // The two reductions are independent: one loop runs both.
-  const auto [left_g, right_g] =
-      binary::two_gcds(left_n, left_d, right_n, right_d);
+  // The two reductions and the divisor of the denominators as typed are
+  // independent: one loop runs all three.
+  const auto [left_g, right_g, typed_shared] =
+      binary::three_gcds(left_n, left_d, right_n, right_d, left_d, right_d);
   const std::uint32_t left_divisor = static_cast<std::uint32_t>(left_g);
   const std::uint32_t right_divisor = static_cast<std::uint32_t>(right_g);
   const std::uint32_t reduced_left_d = left_d / left_divisor;
   const std::uint32_t reduced_right_d = right_d / right_divisor;
-  const auto shared =
-      static_cast<std::uint32_t>(gcd64(reduced_left_d, reduced_right_d));
+  // The reduced denominators' divisor divides typed_shared, which is
+  // nearly always 1 or small: a remainder by it first leaves small values.
+  const auto within = [](std::uint32_t divisor, std::uint32_t value) {
+    return divisor == 1 ? 1u
+                        : static_cast<std::uint32_t>(
+                              binary::gcd(divisor, value % divisor));
+  };
+  const std::uint32_t shared =
+      within(within(static_cast<std::uint32_t>(typed_shared), reduced_left_d),
+             reduced_right_d);
   // multiple / reduced_left_d and multiple / reduced_right_d.
   const std::uint32_t left_scale = reduced_right_d / shared;
   const std::uint32_t right_scale = reduced_left_d / shared;

@@ -4,7 +4,7 @@
 // Each step makes both values odd, replaces the larger by the difference and
 // shifts out the difference's trailing zeros; a step costs a few cycles and
 // never mispredicts, where Euclid's remainder costs a hardware division.
-// Independent divisors run in lock step (two_gcds, three_gcds), so that the
+// Independent divisors run in lock step (three_gcds), so that the
 // processor interleaves their steps instead of waiting on one chain.
 //
 // Portable: std::countr_zero and plain 64-bit arithmetic only.
@@ -66,22 +66,32 @@ private:
 // gcd(a, b) for a, b below 2^63; gcd(0, b) is b and gcd(0, 0) is 0.
 inline std::uint64_t gcd(std::uint64_t a, std::uint64_t b) {
   GcdLane lane(a, b);
-  while (lane.busy())
+  // Two steps per test: a finished lane stays as it is, and the loop's
+  // branch is taken half as often.
+  while (lane.busy()) {
     lane.step();
+    lane.step();
+  }
   return lane.result();
 }
 
-// {gcd(a1, b1), gcd(a2, b2)}, each operand below 2^63.
-inline std::array<std::uint64_t, 2> two_gcds(std::uint64_t a1, std::uint64_t b1,
-                                             std::uint64_t a2,
-                                             std::uint64_t b2) {
+// {gcd(a1, b1), gcd(a2, b2), gcd(a3, b3)}, each operand below 2^63.
+inline std::array<std::uint64_t, 3>
+three_gcds(std::uint64_t a1, std::uint64_t b1, std::uint64_t a2,
+           std::uint64_t b2, std::uint64_t a3, std::uint64_t b3) {
   GcdLane first(a1, b1);
   GcdLane second(a2, b2);
-  while (first.busy() | second.busy()) {
+  GcdLane third(a3, b3);
+  // Two steps per test, as in gcd.
+  while (first.busy() | second.busy() | third.busy()) {
     first.step();
     second.step();
+    third.step();
+    first.step();
+    second.step();
+    third.step();
   }
-  return {first.result(), second.result()};
+  return {first.result(), second.result(), third.result()};
 }
 
 } // namespace qx::fraction::binary

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <numeric>
 #include <random>
@@ -83,21 +84,28 @@ TEST(BinaryGcd, RandomOperandsWithCommonFactors) {
 }
 
 TEST(BinaryGcd, LanesInLockStepKeepTheirOwnResult) {
-  // One lane finishing long before the other (or at once, for a zero
-  // operand) must keep its divisor while the other runs on.
+  // A lane finishing long before the others (or at once, for a zero
+  // operand) must keep its divisor while they run on, in every position.
   const std::vector<U64> values = edge_operands();
   std::mt19937_64 random(11);
   for (U64 a : values) {
     for (U64 b : values) {
       const U64 c = random() >> 2;
       const U64 d = random() >> (1 + random() % 62);
-      SCOPED_TRACE(pair_text(a, b) + " beside " + pair_text(c, d));
-      const auto first = binary::two_gcds(a, b, c, d);
-      ASSERT_EQ(first[0], std::gcd(a, b));
-      ASSERT_EQ(first[1], std::gcd(c, d));
-      const auto second = binary::two_gcds(c, d, a, b);
-      ASSERT_EQ(second[0], std::gcd(c, d));
-      ASSERT_EQ(second[1], std::gcd(a, b));
+      const U64 e = random() >> (1 + random() % 62);
+      SCOPED_TRACE(pair_text(a, b) + " beside " + pair_text(c, d) + " and " +
+                   pair_text(d, e));
+      const U64 ab = std::gcd(a, b);
+      const U64 cd = std::gcd(c, d);
+      const U64 de = std::gcd(d, e);
+      const std::array<U64, 3> expected[] = {
+          {ab, cd, de}, {cd, ab, de}, {cd, de, ab}};
+      const std::array<U64, 3> results[] = {
+          binary::three_gcds(a, b, c, d, d, e),
+          binary::three_gcds(c, d, a, b, d, e),
+          binary::three_gcds(c, d, d, e, a, b)};
+      for (std::size_t i = 0; i < 3; ++i)
+        ASSERT_EQ(results[i], expected[i]) << "order " << i;
     }
   }
 }
