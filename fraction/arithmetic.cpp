@@ -6,7 +6,6 @@
 
 #include <cstdlib>
 #include <limits>
-#include <numeric>
 #include <utility>
 
 namespace qx::fraction {
@@ -162,7 +161,9 @@ std::int32_t lcm(std::int32_t a, std::int32_t b) {
   // |a| × |b| < 2^62: 64 bits hold every multiple.
   const std::int64_t left = a;
   const std::int64_t right = b < 0 ? -std::int64_t{b} : std::int64_t{b};
-  const std::int64_t multiple = left / std::gcd(left, right) * right;
+  const auto divisor =
+      static_cast<std::int64_t>(gcd64(magnitude64(left), magnitude64(right)));
+  const std::int64_t multiple = left / divisor * right;
   if (multiple < -kFieldLimit || multiple > kFieldLimit)
     return 0;
   return static_cast<std::int32_t>(multiple);
