@@ -97,8 +97,9 @@ std::array<Pair64, 2> common64(Fraction a, Fraction b) {
   const std::uint32_t right_divisor = static_cast<std::uint32_t>(right_g);
   const std::uint32_t reduced_left_d = left_d / left_divisor;
   const std::uint32_t reduced_right_d = right_d / right_divisor;
-  // The reduced denominators' divisor divides typed_shared, which is
-  // nearly always 1 or small: a remainder by it first leaves small values.
+  // The reduced denominators' divisor divides typed_shared, which for most
+  // operands is 1 or small: gcd(divisor, value) taken as a remainder by the
+  // small divisor first, then a gcd of small values.
   const auto within = [](std::uint32_t divisor, std::uint32_t value) {
     return divisor == 1 ? 1u
                         : static_cast<std::uint32_t>(
