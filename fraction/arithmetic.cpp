@@ -30,8 +30,12 @@ std::uint64_t magnitude64(std::int64_t value) {
                    : static_cast<std::uint64_t>(value);
 }
 
-// The divisor of magnitudes below 2^63.
+// The divisor of magnitudes below 2^63, in 32-bit words when both are
+// below 2^31.
 std::uint64_t gcd64(std::uint64_t a, std::uint64_t b) {
+  if ((a | b) < std::uint64_t{1} << 31)
+    return binary::gcd(static_cast<std::uint32_t>(a),
+                       static_cast<std::uint32_t>(b));
   return binary::gcd(a, b);
 }
 
@@ -93,21 +97,18 @@ std::array<Pair64, 2> common64(Fraction a, Fraction b) {
   // independent: one loop runs all three.
   const auto [left_g, right_g, typed_shared] =
       binary::three_gcds(left_n, left_d, right_n, right_d, left_d, right_d);
-  const std::uint32_t left_divisor = static_cast<std::uint32_t>(left_g);
-  const std::uint32_t right_divisor = static_cast<std::uint32_t>(right_g);
+  const std::uint32_t left_divisor = left_g;
+  const std::uint32_t right_divisor = right_g;
   const std::uint32_t reduced_left_d = left_d / left_divisor;
   const std::uint32_t reduced_right_d = right_d / right_divisor;
   // The reduced denominators' divisor divides typed_shared, which for most
   // operands is 1 or small: gcd(divisor, value) taken as a remainder by the
   // small divisor first, then a gcd of small values.
   const auto within = [](std::uint32_t divisor, std::uint32_t value) {
-    return divisor == 1 ? 1u
-                        : static_cast<std::uint32_t>(
-                              binary::gcd(divisor, value % divisor));
+    return divisor == 1 ? 1u : binary::gcd(divisor, value % divisor);
   };
   const std::uint32_t shared =
-      within(within(static_cast<std::uint32_t>(typed_shared), reduced_left_d),
-             reduced_right_d);
+      within(within(typed_shared, reduced_left_d), reduced_right_d);
   // multiple / reduced_left_d and multiple / reduced_right_d.
   const std::uint32_t left_scale = reduced_right_d / shared;
   const std::uint32_t right_scale = reduced_left_d / shared;

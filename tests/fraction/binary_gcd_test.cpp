@@ -1,7 +1,8 @@
-// Tests of the branch-free binary gcd against std::gcd: the edge operands
-// (zeros, ones, powers of two, the field limits, equal values, the largest
-// magnitudes allowed) in every pairing, random operands with planted common
-// factors, and lanes run in lock step that finish at different steps.
+// Tests of the branch-free binary gcd against std::gcd, in 64-bit and 32-bit
+// words: the edge operands (zeros, ones, powers of two, the field limits,
+// equal values, the largest magnitudes allowed) in every pairing, random
+// operands with planted common factors, and lanes run in lock step that
+// finish at different steps.
 #include "fraction/binary_gcd.h"
 
 #include <gtest/gtest.h>
@@ -107,6 +108,36 @@ TEST(BinaryGcd, LanesInLockStepKeepTheirOwnResult) {
       for (std::size_t i = 0; i < 3; ++i)
         ASSERT_EQ(results[i], expected[i]) << "order " << i;
     }
+  }
+}
+
+TEST(BinaryGcd, ThirtyTwoBitWordsBelowTheTopBit) {
+  using U32 = std::uint32_t;
+  std::vector<U32> values;
+  for (U64 value : edge_operands())
+    if (value < kTwo31)
+      values.push_back(static_cast<U32>(value));
+  for (int shift = 0; shift < 31; shift += 3)
+    values.push_back((U32{1} << shift) * 3 & 0x7FFFFFFF);
+  std::mt19937 random(13);
+  for (U32 a : values) {
+    for (U32 b : values) {
+      SCOPED_TRACE(pair_text(a, b));
+      ASSERT_EQ(binary::gcd(a, b), std::gcd(a, b));
+      const U32 c = random() >> 1;
+      const U32 d = random() >> (1 + random() % 31);
+      const std::array<U32, 3> expected = {std::gcd(c, d), std::gcd(a, b),
+                                           std::gcd(d, a)};
+      ASSERT_EQ(binary::three_gcds(c, d, a, b, d, a), expected);
+    }
+  }
+  for (int i = 0; i < 200000; ++i) {
+    // A shared factor below 2^10 on values below 2^21 stays below 2^31.
+    const U32 factor = 1 + random() % 1024;
+    const U32 a = i % 2 == 0 ? random() >> 1 : (random() >> 11) * factor;
+    const U32 b = i % 2 == 0 ? random() >> 1 : (random() >> 11) * factor;
+    SCOPED_TRACE(pair_text(a, b));
+    ASSERT_EQ(binary::gcd(a, b), std::gcd(a, b));
   }
 }
 
