@@ -8,7 +8,9 @@
 #   tests/windows/installer_test.sh [build-win32]
 #
 # The directory holds quadrix-<version>-setup.exe, quadrix-<version>-
-# portable.zip and bin/quadrix.exe. QX_KEEP=1 keeps the temporary
+# portable.zip (make windows-installer) and tests/launcher/installer_probe.exe
+# (make windows). The test runs inside tests/windows/with-wine, and calls it
+# itself if need be. QX_KEEP=1 keeps the temporary
 # directory. Prints TAP; exits non-zero when a check fails.
 set -uo pipefail
 
@@ -22,7 +24,9 @@ version=$(sed -n 's/^project(Quadrix VERSION \([0-9.]*\).*/\1/p' \
   "$source_dir/CMakeLists.txt")
 setup="$build/quadrix-$version-setup.exe"
 portable="$build/quadrix-$version-portable.zip"
-for file in "$setup" "$portable"; do
+probe_built="$build/tests/launcher/installer_probe.exe"
+box_built="$build/tests/launcher/launcher_message_box.exe"
+for file in "$setup" "$portable" "$probe_built" "$box_built"; do
   [ -f "$file" ] || {
     echo "no $file: run make windows-installer" >&2
     exit 1
@@ -31,11 +35,13 @@ done
 name=$(sed -n 's/^Name=//p' "$source_dir/packaging/quadrix.desktop" | head -n 1)
 
 launcher_wine_relaunch "$0" "$build"
-launcher_wine_require wine wineboot wineserver unzip "${QX_WIN_CXX:-i686-w64-mingw32-g++-posix}"
+launcher_wine_require wine wineserver winepath unzip
 launcher_wine_start
 
 probe="$QX_TMP/installer_probe.exe"
-launcher_wine_compile "$probe" "$here/installer_probe.cpp" -lole32 -luuid || exit 1
+cp "$probe_built" "$probe"
+launcher_message_box="$QX_TMP/launcher_message_box.exe"
+cp "$box_built" "$launcher_message_box"
 
 title="QuadrixV1.0"
 program_dir='C:\Program Files\Quadrix'
@@ -51,6 +57,8 @@ check() {
   local output
   if output=$("$@" 2>&1); then
     launcher_wine_pass "$label"
+    # Notes on how the check went.
+    printf '%s\n' "$output" | grep '^# ' || true
   else
     launcher_wine_fail "$label" "$output"
   fi
@@ -86,20 +94,52 @@ absent() { # PATH...: none of them exists; says what is left of those that do
   return $left
 }
 
-# Starts WINDOWS_PATH, waits for its window, reads which runtime it loaded,
-# closes the window and expects exit code 0.
+# Starts WINDOWS_PATH and expects it to start RUNTIME and end with exit code
+# 0. With a window, the window's process must have RUNTIME loaded, and the
+# window is closed; a build without a desktop view shows none and ends by
+# itself, which it does with 0 only when it found a runtime. A launcher that
+# shows its error message instead fails here, and the box is dismissed.
 starts_with_runtime() { # WINDOWS_PATH RUNTIME
   local program=$1 runtime=$2
   timeout 120 wine "$program" >/dev/null 2>&1 &
-  local started=$!
-  local seen status
-  seen=$(wine "$probe" window "$title" 60000 | tr -d '\r')
+  local started=$! seen="" status
+  for _ in $(seq 1 60); do
+    kill -0 "$started" 2>/dev/null || break
+    if seen=$(wine "$probe" window "$title" 1000 | tr -d '\r'); then
+      break
+    fi
+    seen=""
+  done
+  if [ -z "$seen" ] && kill -0 "$started" 2>/dev/null; then
+    wine "$launcher_message_box" Error 20000
+    seen="no window, and still running"
+  fi
   wait "$started"
   status=$?
-  expect_equal "$seen" "title=$title
+  if [ -n "$seen" ]; then
+    expect_equal "$seen" "title=$title
 runtime=$runtime" || return 1
+  else
+    echo "# no window (a build without a desktop view): the exit code decides"
+  fi
   [ "$status" -eq 0 ] || {
-    echo "exit status $status after the window closed"
+    echo "exit status $status"
+    return 1
+  }
+}
+
+# Starts WINDOWS_PATH and expects the launcher's error message and exit
+# code -1 (255 as Linux sees it).
+fails_with_message() { # WINDOWS_PATH
+  timeout 120 wine "$1" >/dev/null 2>&1 &
+  local started=$! box status
+  box=$(wine "$launcher_message_box" Error 60000 | tr -d '\r')
+  wait "$started"
+  status=$?
+  expect_equal "$(printf '%s\n' "$box" | head -n 2)" "caption=Error
+text=Not found the kernel library or the kernel library is invalid!" || return 1
+  [ "$status" -eq 255 ] || {
+    echo "exit status $status, expected 255"
     return 1
   }
 }
@@ -148,6 +188,11 @@ image=48x48x32'"
 
 check "the installed program starts through the registry route" \
   starts_with_runtime "$program_dir\\quadrix.exe" "$environment_dir\\basert.rtl"
+# ... and on nothing else: without the environment's runtime it fails.
+mv "$environment_unix/basert.rtl" "$QX_TMP/basert.rtl"
+check "without the environment's basert.rtl the installed program fails" \
+  fails_with_message "$program_dir\\quadrix.exe"
+mv "$QX_TMP/basert.rtl" "$environment_unix/basert.rtl"
 
 # ---- Uninstall ------------------------------------------------------------------
 # The uninstaller runs from a copy of itself and returns at once: wait for

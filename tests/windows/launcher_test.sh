@@ -6,8 +6,11 @@
 # runtime recorded and, where the launcher fails, the message box read from
 # its window and dismissed by a helper program.
 #
-#   tests/windows/launcher_test.sh [build-win32/bin/quadrix.exe]
+#   tests/windows/launcher_test.sh [BUILD_DIR]
 #
+# BUILD_DIR is the Windows build (build-win32): bin/quadrix.exe, and the
+# fixtures and the message box reader in tests/launcher/ (make windows). The
+# test runs inside tests/windows/with-wine, and calls it itself if need be.
 # QX_KEEP=1 keeps the temporary directory. Prints TAP; exits non-zero when a
 # case fails.
 set -uo pipefail
@@ -17,26 +20,23 @@ source_dir=$(cd "$here/../.." && pwd)
 # shellcheck source=launcher_wine.sh
 . "$here/launcher_wine.sh"
 
-quadrix=$(realpath "${1:-$source_dir/build-win32/bin/quadrix.exe}" 2>/dev/null) || quadrix=""
-if [ ! -f "$quadrix" ]; then
-  echo "no quadrix.exe at ${1:-build-win32/bin/quadrix.exe}: run make windows" >&2
-  exit 1
-fi
+build=$(realpath "${1:-$source_dir/build-win32}" 2>/dev/null) || build=""
+quadrix="${QX_QUADRIX_EXE:-$build/bin/quadrix.exe}"
+for file in "$quadrix" "$build"/tests/launcher/{good.dll,refusing.dll,no_export.dll,launcher_message_box.exe}; do
+  [ -f "$file" ] || {
+    echo "no $file: run make windows" >&2
+    exit 1
+  }
+done
 
-launcher_wine_relaunch "$0" "$quadrix"
-launcher_wine_require wine wineboot wineserver "${QX_WIN_CXX:-i686-w64-mingw32-g++-posix}"
+launcher_wine_relaunch "$0" "$build"
+launcher_wine_require wine wineserver
 launcher_wine_start
 
 # ---- The stand-in runtimes and the message box reader ---------------------
 tools="$QX_TMP/tools"
 mkdir -p "$tools"
-for fixture in good refusing no_export; do
-  launcher_wine_compile "$tools/$fixture.dll" \
-    "$source_dir/tests/launcher/fixtures/${fixture}_runtime.cpp" \
-    -I"$source_dir" || exit 1
-done
-launcher_wine_compile "$tools/launcher_message_box.exe" \
-  "$here/launcher_message_box.cpp" || exit 1
+cp "$build"/tests/launcher/{good.dll,refusing.dll,no_export.dll,launcher_message_box.exe} "$tools/"
 printf 'this is a text file, not a library\n' >"$tools/text.dll"
 
 # ---- One case --------------------------------------------------------------

@@ -1,21 +1,15 @@
 # Shared set-up of the tests under Wine, sourced by launcher_test.sh and
-# installer_test.sh: a Wine prefix of their own in a temporary directory,
-# booted once, with a persistent server for the many short runs that follow,
-# and a report in the Test Anything Protocol's form.
+# installer_test.sh, which run inside tests/windows/with-wine (a prefix of
+# their own in a temporary directory, booted once, under their own X
+# server): a scratch directory, a persistent server for the many short runs
+# that follow, and a report in the Test Anything Protocol's form.
 #
-# Uses: QX_TMP (set here), WINEPREFIX, the functions below. The caller runs
-# under its own X server (see launcher_wine_relaunch).
+# Sets QX_TMP and QX_DRIVE_C.
 
-# Runs the calling script again under an X server of its own, unless it
-# already is.
+# Runs the calling script again inside with-wine, unless it already is.
 launcher_wine_relaunch() {
-  if [ -z "${QX_WINE_UNDER_XVFB:-}" ]; then
-    command -v xvfb-run >/dev/null 2>&1 || {
-      echo "xvfb-run is missing (package xvfb)" >&2
-      exit 1
-    }
-    export QX_WINE_UNDER_XVFB=1
-    exec xvfb-run -a -s "-screen 0 1280x1024x24" "$@"
+  if [ -z "${QUADRIX_WITH_WINE_DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ]; then
+    exec "$(dirname "${BASH_SOURCE[0]}")/with-wine" "$@"
   fi
 }
 
@@ -29,51 +23,21 @@ launcher_wine_require() {
   done
 }
 
-# Makes the temporary directory and the prefix; removes both, and stops
-# the prefix's server, when the script ends.
+# Makes the scratch directory, removed when the script ends (unless QX_KEEP
+# is set), and keeps the prefix's server running between runs.
 launcher_wine_start() {
-  QX_TMP=$(mktemp -d "${TMPDIR:-/tmp}/quadrix-wine.XXXXXX")
-  export WINEPREFIX="$QX_TMP/prefix"
-  export WINEARCH=win32
-  export WINEDEBUG=-all
-  # No offers to fetch the .NET and browser add-ons while the prefix boots.
-  export WINEDLLOVERRIDES="mscoree,mshtml="
+  QX_TMP=$(mktemp -d "${TMPDIR:-/tmp}/quadrix-wine-test.XXXXXX")
   trap launcher_wine_stop EXIT
-  if ! wineboot -i >"$QX_TMP/wineboot.log" 2>&1; then
-    cat "$QX_TMP/wineboot.log" >&2
-    echo "wineboot -i failed" >&2
-    exit 1
-  fi
-  # One server for all the runs, instead of one started and stopped by each.
   wineserver -p
   QX_DRIVE_C="$WINEPREFIX/drive_c"
 }
 
 launcher_wine_stop() {
-  if [ -n "${WINEPREFIX:-}" ]; then
-    wineserver -k >/dev/null 2>&1 || true
-    wineserver -w >/dev/null 2>&1 || true
-  fi
-  if [ -n "${QX_TMP:-}" ] && [ -z "${QX_KEEP:-}" ]; then
-    rm -rf "$QX_TMP"
-  elif [ -n "${QX_TMP:-}" ]; then
+  if [ -n "${QX_KEEP:-}" ]; then
     echo "# kept $QX_TMP"
+  else
+    rm -rf "$QX_TMP"
   fi
-}
-
-# Cross-compiles one C++ source with the Windows compiler: an executable,
-# or a DLL when the output ends in .dll. Statically linked, so that no
-# compiler runtime DLL has to lie beside it. Further arguments (include
-# directories, libraries) follow the source.
-launcher_wine_compile() {
-  local output=$1 source=$2
-  shift 2
-  local kind=()
-  case $output in
-  *.dll) kind=(-shared) ;;
-  esac
-  "${QX_WIN_CXX:-i686-w64-mingw32-g++-posix}" -std=c++20 -O2 -Wall -Wextra \
-    -Wpedantic -static "${kind[@]}" -o "$output" "$source" "$@"
 }
 
 # The registry key of the installed environment.
