@@ -101,7 +101,7 @@ absent() { # PATH...: none of them exists; says what is left of those that do
 # shows its error message instead fails here, and the box is dismissed.
 starts_with_runtime() { # WINDOWS_PATH RUNTIME
   local program=$1 runtime=$2
-  timeout 120 wine "$program" >/dev/null 2>&1 &
+  timeout -k 5 120 wine "$program" >/dev/null 2>&1 &
   local started=$! seen="" status
   for _ in $(seq 1 60); do
     kill -0 "$started" 2>/dev/null || break
@@ -131,7 +131,7 @@ runtime=$runtime" || return 1
 # Starts WINDOWS_PATH and expects the launcher's error message and exit
 # code -1 (255 as Linux sees it).
 fails_with_message() { # WINDOWS_PATH
-  timeout 120 wine "$1" >/dev/null 2>&1 &
+  timeout -k 5 120 wine "$1" >/dev/null 2>&1 &
   local started=$! box status
   box=$(wine "$launcher_message_box" Error 60000 | tr -d '\r')
   wait "$started"

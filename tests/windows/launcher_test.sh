@@ -72,27 +72,34 @@ run_case() {
   cp "$quadrix" "$bin/quadrix.exe"
   rm -f "$record_unix"
   local out="$QX_TMP/$name"
-  timeout 120 wine "$(win_path "$name/bin/quadrix.exe")" \
+  timeout -k 5 120 wine "$(win_path "$name/bin/quadrix.exe")" \
     >"$out.stdout" 2>"$out.stderr" &
   local launcher=$!
 
   local problems=() box="" box_status=0
   if [ -n "$want_box" ]; then
-    box=$(wine "$tools/launcher_message_box.exe" Error 60000 | tr -d '\r')
+    box=$(wine "$tools/launcher_message_box.exe" Error 30000 | tr -d '\r')
     box_status=$?
     [ "$box_status" -eq 0 ] || problems+=("message box reader: status $box_status")
     [ "$box" = "$box_lines" ] || problems+=("message box:" "$box" "expected:" "$box_lines")
   fi
   # A launcher that shows a message where none is due waits for it: the
-  # box is dismissed after a while, and the case fails.
+  # box is dismissed after a while, and the case fails. Whatever is still
+  # running then is stopped, so that the next case starts clean.
   local waited=0
   while kill -0 "$launcher" 2>/dev/null && [ $waited -lt 60 ]; do
     sleep 0.2
     waited=$((waited + 1))
   done
   if kill -0 "$launcher" 2>/dev/null; then
-    box=$(wine "$tools/launcher_message_box.exe" Error 20000 | tr -d '\r')
+    box=$(wine "$tools/launcher_message_box.exe" Error 5000 | tr -d '\r')
     problems+=("still running after 12 s; a box said:" "$box")
+    sleep 2
+    if kill -0 "$launcher" 2>/dev/null; then
+      wineserver -k
+      wineserver -w
+      wineserver -p
+    fi
   fi
   wait "$launcher"
   local status=$?
