@@ -146,6 +146,32 @@ for route in "no-separator:env1:" "separator:env2:\\" "space:env 3:"; do
   run_case "registry-$label" 0 "$(started "$(win_path "$directory/basert.rtl")")"
 done
 
+# The value's type is not examined: an expandable text, and bytes without
+# a terminator, name the directory as well; so does a name in Chinese.
+launcher_wine_reg_clear
+place good env-expandable basert.rtl
+launcher_wine_reg_set Path "$(win_path env-expandable)" REG_EXPAND_SZ ||
+  launcher_wine_fail "registry-expandable: registry set-up"
+run_case registry-expandable 0 "$(started "$(win_path env-expandable/basert.rtl)")"
+
+launcher_wine_reg_clear
+place good env-binary basert.rtl
+launcher_wine_reg_set Path "$(printf '%s' "$(win_path env-binary)" | od -An -tx1 | tr -d ' \n')" REG_BINARY ||
+  launcher_wine_fail "registry-binary: registry set-up"
+run_case registry-binary 0 "$(started "$(win_path env-binary/basert.rtl)")"
+
+launcher_wine_reg_clear
+place good 环境 basert.rtl
+launcher_wine_reg_import Path "$(win_path 环境)" || launcher_wine_fail "registry-chinese: registry set-up"
+run_case registry-chinese 0 "$(started "$(win_path 环境/basert.rtl)")"
+
+# A directory longer than any path the system loads from is reported, not
+# overrun.
+launcher_wine_reg_clear
+long_directory=$(printf 'long-directory-name-%.0s' $(seq 1 20))
+launcher_wine_reg_set Path "$(win_path "$long_directory")" || launcher_wine_fail "registry-too-long: registry set-up"
+run_case registry-too-long 255 "message box" box
+
 # A file beside that is no library is passed over for the registry's.
 launcher_wine_reg_clear
 place text not-a-library/bin basert.rtp

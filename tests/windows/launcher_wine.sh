@@ -48,17 +48,34 @@ launcher_wine_reg_clear() {
   wine reg delete 'HKCU\Software\Tenvale' /f >/dev/null 2>&1 || true
 }
 
-# Writes value NAME of the key as a text value, and checks that the
-# registry holds exactly DATA afterwards (a trailing backslash included).
+# Writes value NAME of the key, by default as a text value (TYPE REG_SZ;
+# REG_BINARY takes DATA in hexadecimal), and checks that the registry holds
+# exactly DATA afterwards (a trailing backslash included).
 launcher_wine_reg_set() {
-  local name=$1 data=$2 stored
-  wine reg add "$QX_INSTALL_KEY" /v "$name" /t REG_SZ /d "$data" /f \
+  local name=$1 data=$2 type=${3:-REG_SZ} stored
+  wine reg add "$QX_INSTALL_KEY" /v "$name" /t "$type" /d "$data" /f \
     >/dev/null 2>&1 || return 1
   stored=$(launcher_wine_reg_get "$name") || return 1
+  [ "$type" != REG_BINARY ] || {
+    stored=${stored^^}
+    data=${data^^}
+  }
   if [ "$stored" != "$data" ]; then
     echo "# the registry holds [$stored], not [$data]" >&2
     return 1
   fi
+}
+
+# Writes text value NAME of the key through a registry file in UTF-16, as
+# `wine reg` passes on only what the console's code page can spell.
+launcher_wine_reg_import() {
+  local name=$1 data=$2 file="$QX_TMP/import.reg"
+  {
+    printf '\xff\xfe'
+    printf 'Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Tenvale\\Quill\\Install]\r\n"%s"="%s"\r\n' \
+      "$name" "${data//\\/\\\\}" | iconv -f UTF-8 -t UTF-16LE
+  } >"$file" || return 1
+  wine regedit /s "$(winepath -w "$file")" >/dev/null 2>&1
 }
 
 # Prints value NAME of the key; fails when the key or the value is missing.
