@@ -4,7 +4,7 @@
 # small helper programs. All land in tests/launcher/ of the build.
 set(qx_win_launcher_dir ${CMAKE_BINARY_DIR}/tests/launcher)
 
-foreach(fixture good refusing no_export)
+foreach(fixture good refusing no_export data_symbol)
   set(target qx_win_fixture_${fixture})
   add_library(${target} MODULE
               ${CMAKE_SOURCE_DIR}/tests/launcher/fixtures/${fixture}_runtime.cpp)

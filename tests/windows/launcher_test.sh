@@ -22,7 +22,7 @@ source_dir=$(cd "$here/../.." && pwd)
 
 build=$(realpath "${1:-$source_dir/build-win32}" 2>/dev/null) || build=""
 quadrix="${QX_QUADRIX_EXE:-$build/bin/quadrix.exe}"
-for file in "$quadrix" "$build"/tests/launcher/{good.dll,refusing.dll,no_export.dll,launcher_message_box.exe}; do
+for file in "$quadrix" "$build"/tests/launcher/{good.dll,refusing.dll,no_export.dll,data_symbol.dll,launcher_message_box.exe}; do
   [ -f "$file" ] || {
     echo "no $file: run make windows" >&2
     exit 1
@@ -36,7 +36,7 @@ launcher_wine_start
 # ---- The stand-in runtimes and the message box reader ---------------------
 tools="$QX_TMP/tools"
 mkdir -p "$tools"
-cp "$build"/tests/launcher/{good.dll,refusing.dll,no_export.dll,launcher_message_box.exe} "$tools/"
+cp "$build"/tests/launcher/{good.dll,refusing.dll,no_export.dll,data_symbol.dll,launcher_message_box.exe} "$tools/"
 printf 'this is a text file, not a library\n' >"$tools/text.dll"
 
 # ---- One case --------------------------------------------------------------
@@ -56,7 +56,7 @@ win_path() {
 }
 
 # place RUNTIME DIRECTORY NAME: puts a stand-in (good, refusing, no_export,
-# text) into C:\qx\DIRECTORY under NAME.
+# data_symbol, text) into C:\qx\DIRECTORY under NAME.
 place() {
   mkdir -p "$QX_DRIVE_C/qx/$2"
   cp "$tools/$1.dll" "$QX_DRIVE_C/qx/$2/$3"
@@ -207,6 +207,11 @@ place no_export no-export/bin basert.rtp
 place good no-export-env basert.rtl
 launcher_wine_reg_set Path "$(win_path no-export-env)" || launcher_wine_fail "no-export: registry set-up"
 run_case no-export 255 "$box_after_unload" box
+
+# A GetNewSock that is data, not code, is not called.
+launcher_wine_reg_clear
+place data_symbol data-symbol/bin basert.rtp
+run_case data-symbol 255 "$box_after_unload" box
 
 launcher_wine_reg_clear
 place refusing refusing/bin basert.rtp
