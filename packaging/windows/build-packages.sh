@@ -41,6 +41,13 @@ name=$(sed -n 's/^Name=//p' "$source_dir/packaging/quadrix.desktop" | head -n 1)
   echo "packaging/quadrix.desktop has no Name" >&2
   exit 1
 }
+# The Start-menu entry is a file of that name.
+case $name in
+*[\\/:*?\"\<\>\|]*)
+  echo "the Name \"$name\" cannot name a Start-menu entry (a file)" >&2
+  exit 1
+  ;;
+esac
 # The pages the hypertext view shows, as its own directory lists them.
 pages=$(sed -n 's/^set(qx_webpane_pages \(.*\))$/\1/p' \
   "$source_dir/runtime/webpane/CMakeLists.txt")

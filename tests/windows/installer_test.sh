@@ -229,6 +229,25 @@ check "the uninstaller keeps a key another installation rewrote" \
   sh -c "$(declare -f expect_equal launcher_wine_reg_get); QX_INSTALL_KEY='$QX_INSTALL_KEY'
     ! [ -e '$program_unix' ] && expect_equal \"\$(launcher_wine_reg_get Path)\" 'D:\\elsewhere\\'"
 
+# ---- Another folder for the program ------------------------------------------
+launcher_wine_reg_clear
+custom_unix="$QX_DRIVE_C/Custom/Quadrix"
+wine 'C:\setup.exe' /S '/D=C:\Custom\Quadrix' >/dev/null 2>&1
+check "a folder chosen with /D holds the program, the environment stays in Program Files" \
+  sh -c "$(declare -f files_present expect_equal launcher_wine_reg_get); QX_INSTALL_KEY='$QX_INSTALL_KEY'
+    files_present '$custom_unix' quadrix.exe uninstall.exe &&
+    files_present '$environment_unix' basert.rtl &&
+    expect_equal \"\$(launcher_wine_reg_get Path)\" '$environment_dir\\'"
+check "the program in the chosen folder starts through the registry route" \
+  starts_with_runtime 'C:\Custom\Quadrix\quadrix.exe' "$environment_dir\\basert.rtl"
+wine 'C:\Custom\Quadrix\uninstall.exe' /S >/dev/null 2>&1
+for _ in $(seq 1 300); do
+  [ -e "$custom_unix" ] || break
+  sleep 0.2
+done
+check "its uninstaller removes both folders" \
+  absent "$custom_unix" "$QX_DRIVE_C/Program Files/Tenvale"
+
 # ---- The portable zip -----------------------------------------------------------
 launcher_wine_reg_clear
 mkdir -p "$QX_DRIVE_C/portable"
