@@ -5,7 +5,8 @@
 #   packaging/windows/build-packages.sh BIN_DIR OUTPUT_DIR
 #
 # BIN_DIR holds quadrix.exe, quadrix-cli.exe, basert.rtp and WebPane.rtp
-# (build-win32/bin); OUTPUT_DIR receives quadrix-<version>-setup.exe and
+# (build-win32/bin), with the program's icon in ../launcher/quadrix.ico;
+# OUTPUT_DIR receives quadrix-<version>-setup.exe and
 # quadrix-<version>-portable.zip (build-win32). The version is the
 # project's, the Start-menu entry's name the desktop entry's Name.
 set -eu
@@ -62,6 +63,11 @@ for file in quadrix.exe quadrix-cli.exe basert.rtp WebPane.rtp; do
     exit 1
   }
 done
+icon="$bin_dir/../launcher/quadrix.ico"
+[ -f "$icon" ] || {
+  echo "no program icon $icon: run make windows" >&2
+  exit 1
+}
 for page in $pages; do
   [ -f "$source_dir/runtime/webpane/$page" ] || {
     echo "no page runtime/webpane/$page" >&2
@@ -71,6 +77,19 @@ done
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/quadrix-packages.XXXXXX")
 trap '[ -n "${QX_KEEP:-}" ] || rm -rf "$work"' EXIT
+
+# The packages carry the programs without their debugging information; the
+# exports, which the runtime looks the program's routines up by, stay.
+strip=${QX_WIN_STRIP:-i686-w64-mingw32-strip}
+command -v "$strip" >/dev/null 2>&1 || {
+  echo "$strip is missing: run scripts/install-deps --windows" >&2
+  exit 1
+}
+mkdir -p "$work/bin"
+for file in quadrix.exe quadrix-cli.exe basert.rtp WebPane.rtp; do
+  "$strip" --strip-debug -o "$work/bin/$file" "$bin_dir/$file"
+done
+bin_dir="$work/bin"
 
 # ---- The installer ----------------------------------------------------------
 # printf, not echo: a backslash before a page's name is no escape.
@@ -97,6 +116,7 @@ makensis -V2 -NOCD \
   "-DQX_OUT_FILE=$setup" \
   "-DQX_PAGES_NSH=$work/pages.nsh" \
   "-DQX_README=$source_dir/README.md" \
+  "-DQX_ICON=$icon" \
   "$here/quadrix.nsi"
 echo "installer: $setup"
 

@@ -17,6 +17,8 @@
 ;   QX_VERSION   the four-part version, 1.0.0.0
 ;   QX_OUT_FILE  the installer to write
 ;   QX_README    the README to install beside the program
+;   QX_ICON      the program's icon file (the one quadrix.exe carries), which
+;                the installer and the uninstaller show too
 
 Unicode true
 SetCompressor /SOLID lzma
@@ -34,6 +36,7 @@ RequestExecutionLevel admin
 !insertmacro QX_REQUIRE QX_OUT_FILE
 !insertmacro QX_REQUIRE QX_PAGES_NSH
 !insertmacro QX_REQUIRE QX_README
+!insertmacro QX_REQUIRE QX_ICON
 
 !include "LogicLib.nsh"
 !include "MUI2.nsh"
@@ -58,6 +61,8 @@ VIAddVersionKey /LANG=0 "FileVersion" "${QX_VERSION}"
 VIAddVersionKey /LANG=0 "FileDescription" "${QX_NAME} setup"
 VIAddVersionKey /LANG=0 "LegalCopyright" "Quadrix developers"
 
+!define MUI_ICON "${QX_ICON}"
+!define MUI_UNICON "${QX_ICON}"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_UNPAGE_CONFIRM
