@@ -10,9 +10,10 @@
 ; makensis defines, all required (packaging/windows/build-packages.sh
 ; passes them):
 ;   QX_BIN_DIR   the directory holding quadrix.exe, quadrix-cli.exe,
-;                basert.rtp, WebPane.rtp and the pages WebPane.rtp shows
+;                basert.rtp and WebPane.rtp
 ;   QX_PAGES_NSH an include file defining the macros QX_INSTALL_PAGES and
-;                QX_DELETE_PAGES: one File, one Delete line per page
+;                QX_DELETE_PAGES: one File, one Delete line for each page
+;                WebPane.rtp shows, which lie beside it
 ;   QX_NAME      the entry's name, the Name of packaging/quadrix.desktop
 ;   QX_VERSION   the four-part version, 1.0.0.0
 ;   QX_OUT_FILE  the installer to write
