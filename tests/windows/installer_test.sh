@@ -192,6 +192,14 @@ check "the installed program starts through the registry route" \
 mv "$environment_unix/basert.rtl" "$QX_TMP/basert.rtl"
 check "without the environment's basert.rtl the installed program fails" \
   fails_with_message "$program_dir\\quadrix.exe"
+# The Start-menu entry opened as the shell opens it: the launcher's message
+# shows that it started the installed program.
+if [ -n "$link" ]; then
+  check "the Start-menu entry starts the installed program" sh -c "
+    wine start '$link_windows' >/dev/null 2>&1
+    box=\$(wine '$launcher_message_box' Error 60000 | tr -d '\r' | head -n 1)
+    [ \"\$box\" = caption=Error ] || { echo \"\$box\"; exit 1; }"
+fi
 mv "$QX_TMP/basert.rtl" "$environment_unix/basert.rtl"
 
 # ---- Uninstall ------------------------------------------------------------------
