@@ -62,17 +62,18 @@ place() {
   cp "$tools/$1.dll" "$QX_DRIVE_C/qx/$2/$3"
 }
 
-# run_case NAME STATUS RECORD [box]: runs C:\qx\NAME\bin\quadrix.exe and
-# compares its exit status (as Linux sees it) and the record; with "box",
+# run_case NAME STATUS RECORD [box]: runs C:\qx\NAME\bin\quadrix.exe (or
+# C:\qx\DIRECTORY\bin\quadrix.exe, with CASE_DIRECTORY set) and compares its exit status (as Linux sees it) and the record; with "box",
 # the launcher must show its message, which is read and dismissed.
 run_case() {
   local name=$1 want_status=$2 want_record=$3 want_box=${4:-}
-  local bin="$QX_DRIVE_C/qx/$name/bin"
+  local directory=${CASE_DIRECTORY:-$name}
+  local bin="$QX_DRIVE_C/qx/$directory/bin"
   mkdir -p "$bin"
   cp "$quadrix" "$bin/quadrix.exe"
   rm -f "$record_unix"
   local out="$QX_TMP/$name"
-  timeout -k 5 120 wine "$(win_path "$name/bin/quadrix.exe")" \
+  timeout -k 5 120 wine "$(win_path "$directory/bin/quadrix.exe")" \
     >"$out.stdout" 2>"$out.stderr" &
   local launcher=$!
 
@@ -134,6 +135,13 @@ run_case beside 0 "$(started "$(win_path beside/bin/basert.rtp)")"
 launcher_wine_reg_clear
 place good beside-no-key/bin basert.rtp
 run_case beside-no-key 0 "$(started "$(win_path beside-no-key/bin/basert.rtp)")"
+
+# ... also from a directory whose path is longer than 128 characters (but
+# within the system's 260).
+launcher_wine_reg_clear
+deep="beside-deep$(printf '/a-rather-long-directory-name-%s' 1 2 3 4 5)"
+place good "$deep/bin" basert.rtp
+CASE_DIRECTORY=$deep run_case beside-deep 0 "$(started "$(win_path "$deep/bin/basert.rtp")")"
 
 # The registry route, with and without a separator at the end of Path, and
 # with a space in the directory's name.
