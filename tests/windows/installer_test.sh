@@ -16,7 +16,7 @@ set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 source_dir=$(cd "$here/../.." && pwd)
-# shellcheck source=launcher_wine.sh
+# shellcheck source-path=SCRIPTDIR source=launcher_wine.sh
 . "$here/launcher_wine.sh"
 
 build=$(realpath "${1:-$source_dir/build-win32}" 2>/dev/null) || build=""
@@ -227,6 +227,7 @@ fi
 
 # ---- A key that names another environment stays ------------------------------
 wine 'C:\setup.exe' /S >/dev/null 2>&1
+# shellcheck disable=SC1003 # a backslash at the end of a Windows path
 launcher_wine_reg_set Path 'D:\elsewhere\' >/dev/null 2>&1
 wine "$program_dir\\uninstall.exe" /S >/dev/null 2>&1
 for _ in $(seq 1 300); do

@@ -17,7 +17,7 @@ set -uo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 source_dir=$(cd "$here/../.." && pwd)
-# shellcheck source=launcher_wine.sh
+# shellcheck source-path=SCRIPTDIR source=launcher_wine.sh
 . "$here/launcher_wine.sh"
 
 build=$(realpath "${1:-$source_dir/build-win32}" 2>/dev/null) || build=""

@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2034 # the sourcing scripts use what is set here
 # Shared set-up of the tests under Wine, sourced by launcher_test.sh and
 # installer_test.sh, which run inside tests/windows/with-wine (a prefix of
 # their own in a temporary directory, booted once, under their own X
