@@ -6,6 +6,9 @@
 //     "basert", then closes the window and waits for it to go.
 //   installer_probe shortcut LINK
 //     prints the shell link's target=, arguments= and icon= (path,index).
+//   installer_probe capture TITLE BMP TIMEOUT_MS
+//     waits for a visible top-level window whose title begins with TITLE and
+//     saves a picture of it, as the screen shows it, as a 32-bit BMP.
 //   installer_probe icon-group EXE ID
 //     prints icon-group=ID followed by width x height x bits of each image
 //     in that icon group of EXE's resources, or exits 1 without one.
@@ -153,6 +156,87 @@ int probe_icon_group(const char *exe, long id) {
   return status;
 }
 
+struct TitleSearch {
+  const char *prefix;
+  HWND found;
+};
+
+BOOL CALLBACK match_title(HWND window, LPARAM parameter) {
+  auto *search = reinterpret_cast<TitleSearch *>(parameter);
+  char text[256] = {};
+  GetWindowTextA(window, text, sizeof text);
+  if (IsWindowVisible(window) &&
+      std::strncmp(text, search->prefix, std::strlen(search->prefix)) == 0) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+int capture_window(const char *title, const char *file, long timeout) {
+  TitleSearch search{title, nullptr};
+  DWORD started = GetTickCount();
+  while (EnumWindows(match_title, reinterpret_cast<LPARAM>(&search)),
+         search.found == nullptr) {
+    if (GetTickCount() - started > static_cast<DWORD>(timeout)) {
+      std::printf("no window\n");
+      return 1;
+    }
+    Sleep(100);
+  }
+  HWND window = search.found;
+  // Time to finish drawing.
+  Sleep(1500);
+  RECT frame{};
+  GetWindowRect(window, &frame);
+  const int width = frame.right - frame.left;
+  const int height = frame.bottom - frame.top;
+  if (width <= 0 || height <= 0 || width > 4096 || height > 4096)
+    return 1;
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = height; // bottom row first, as BMP files hold it
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  void *pixels = nullptr;
+  HBITMAP bitmap =
+      CreateDIBSection(screen, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
+  int status = 1;
+  if (bitmap != nullptr && pixels != nullptr) {
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    // The window as it shows on the screen (a window of another process
+    // does not draw itself into our device context under every system).
+    SetForegroundWindow(window);
+    Sleep(300);
+    BitBlt(memory, 0, 0, width, height, screen, frame.left, frame.top, SRCCOPY);
+    GdiFlush();
+    const DWORD bytes = static_cast<DWORD>(width) * height * 4;
+    BITMAPFILEHEADER header{};
+    header.bfType = 0x4D42; // "BM"
+    header.bfOffBits = sizeof header + sizeof info.bmiHeader;
+    header.bfSize = header.bfOffBits + bytes;
+    if (std::FILE *out = std::fopen(file, "wb")) {
+      bool written =
+          std::fwrite(&header, sizeof header, 1, out) == 1 &&
+          std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out) == 1 &&
+          std::fwrite(pixels, 1, bytes, out) == bytes;
+      written = std::fclose(out) == 0 && written;
+      status = written ? 0 : 1;
+    }
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+  }
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  std::printf(status == 0 ? "captured %dx%d\n" : "not captured\n", width,
+              height);
+  return status;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -162,12 +246,15 @@ int main(int argc, char **argv) {
     return probe_window(argv[2], number);
   if (argc == 3 && std::strcmp(argv[1], "shortcut") == 0)
     return probe_shortcut(argv[2]);
+  if (argc == 5 && std::strcmp(argv[1], "capture") == 0 &&
+      parse_number(argv[4], number))
+    return capture_window(argv[2], argv[3], number);
   if (argc == 4 && std::strcmp(argv[1], "icon-group") == 0 &&
       parse_number(argv[3], number))
     return probe_icon_group(argv[2], number);
   std::fprintf(stderr,
                "usage: %s window TITLE TIMEOUT_MS | shortcut LINK | "
-               "icon-group EXE ID\n",
+               "capture TITLE BMP TIMEOUT_MS | icon-group EXE ID\n",
                argv[0]);
   return 2;
 }
