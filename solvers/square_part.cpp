@@ -1,0 +1,409 @@
+// The square part of a number below 2^66: trial division by a table of the
+// odd primes below 2^22 with multiply-only divisibility tests, Miller-Rabin
+// in Montgomery form, and integer roots.
+#include "solvers/square_part.h"
+
+#include <algorithm>
+#include <array>
+#include <cassert>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace qx::solvers {
+namespace {
+
+using base::UInt128;
+using std::uint32_t;
+using std::uint64_t;
+
+constexpr uint64_t kLow32 = 0xFFFFFFFFu;
+
+// The full product of two 64-bit numbers, from 32-bit halves (the same code
+// on every target).
+struct Wide {
+  uint64_t high;
+  uint64_t low;
+};
+
+Wide multiply(uint64_t a, uint64_t b) {
+  const uint64_t a0 = a & kLow32;
+  const uint64_t a1 = a >> 32;
+  const uint64_t b0 = b & kLow32;
+  const uint64_t b1 = b >> 32;
+  const uint64_t p00 = a0 * b0;
+  const uint64_t p01 = a0 * b1;
+  const uint64_t p10 = a1 * b0;
+  const uint64_t p11 = a1 * b1;
+  const uint64_t middle = (p00 >> 32) + (p01 & kLow32) + (p10 & kLow32);
+  return {p11 + (p01 >> 32) + (p10 >> 32) + (middle >> 32),
+          (middle << 32) | (p00 & kLow32)};
+}
+
+// x * y + add + carry, which always fits in 128 bits: returns the low word
+// and leaves the high word in `carry`.
+uint64_t multiply_add(uint64_t x, uint64_t y, uint64_t add, uint64_t &carry) {
+  Wide product = multiply(x, y);
+  product.low += add;
+  product.high += product.low < add ? 1 : 0;
+  product.low += carry;
+  product.high += product.low < carry ? 1 : 0;
+  carry = product.high;
+  return product.low;
+}
+
+uint64_t low_word(const UInt128 &value) {
+  return static_cast<uint64_t>(value & UInt128(~uint64_t{0}));
+}
+
+uint64_t high_word(const UInt128 &value) {
+  return static_cast<uint64_t>(value >> 64);
+}
+
+UInt128 from_words(uint64_t high, uint64_t low) {
+  return (UInt128(high) << 64) | UInt128(low);
+}
+
+// Arithmetic modulo an odd n < 2^66 in Montgomery form, R = 2^128, on two
+// 64-bit words (coarsely interleaved multiplication and reduction).
+class Montgomery {
+public:
+  using Value = std::array<uint64_t, 2>;
+
+  explicit Montgomery(const UInt128 &n)
+      : m_n{low_word(n), high_word(n)}, m_modulus(n) {
+    assert((m_n[0] & 1) == 1);
+    // -n^-1 mod 2^64 by Newton's iteration: each step doubles the correct
+    // low bits, and n is its own inverse modulo 8.
+    uint64_t inverse = m_n[0];
+    for (int i = 0; i < 5; ++i)
+      inverse *= 2 - m_n[0] * inverse;
+    m_negated_inverse = 0 - inverse;
+    using Wider = boost::multiprecision::uint256_t;
+    const Wider r = Wider(1) << 128;
+    const Wider n_wide(n);
+    m_one = split(UInt128(r % n_wide));
+    m_r_squared = split(UInt128((r % n_wide) * (r % n_wide) % n_wide));
+  }
+
+  Value to_form(const UInt128 &x) const {
+    return multiply(split(x % m_modulus), m_r_squared);
+  }
+  const Value &one() const { return m_one; }
+  Value minus_one() const { return split(m_modulus - join(m_one)); }
+
+  Value multiply(const Value &a, const Value &b) const {
+    std::array<uint64_t, 4> t{};
+    for (std::size_t i = 0; i < 2; ++i) {
+      uint64_t carry = 0;
+      for (std::size_t j = 0; j < 2; ++j)
+        t[j] = multiply_add(a[j], b[i], t[j], carry);
+      t[2] += carry;
+      t[3] = t[2] < carry ? 1 : 0;
+      const uint64_t m = t[0] * m_negated_inverse;
+      carry = 0;
+      multiply_add(m, m_n[0], t[0], carry); // the low word becomes 0
+      t[0] = multiply_add(m, m_n[1], t[1], carry);
+      t[1] = t[2] + carry;
+      t[2] = t[3] + (t[1] < carry ? 1 : 0);
+    }
+    UInt128 result = from_words(t[1], t[0]);
+    if (t[2] != 0 || result >= m_modulus)
+      result -= m_modulus; // t < 2n, and 2n < 2^67 fits
+    return split(result);
+  }
+
+  Value power(Value base, UInt128 exponent) const {
+    Value result = m_one;
+    while (exponent != 0) {
+      if ((low_word(exponent) & 1) != 0)
+        result = multiply(result, base);
+      base = multiply(base, base);
+      exponent >>= 1;
+    }
+    return result;
+  }
+
+private:
+  static Value split(const UInt128 &x) { return {low_word(x), high_word(x)}; }
+  static UInt128 join(const Value &x) { return from_words(x[1], x[0]); }
+
+  Value m_n;
+  UInt128 m_modulus;
+  uint64_t m_negated_inverse = 0;
+  Value m_one{};
+  Value m_r_squared{};
+};
+
+// The first twelve primes as bases decide primality below 3.1 * 10^23.
+constexpr std::array<uint32_t, 12> kWitnesses = {2,  3,  5,  7,  11, 13,
+                                                 17, 19, 23, 29, 31, 37};
+
+// The odd primes below 2^22 (∛2^66) with their inverses modulo 2^64 and
+// the limits (2^64 - 1) / p: p divides m < 2^64 exactly when
+// m * inverse mod 2^64 is at most the limit, so a test is one
+// multiplication and one comparison.
+constexpr uint32_t kTrialLimit = uint32_t{1} << 22;
+// π(2^22) - 1.
+constexpr std::size_t kOddPrimeCount = 295946;
+
+struct DivisibilityTest {
+  uint64_t inverse;
+  uint64_t limit;
+};
+
+struct PrimeTable {
+  std::vector<uint32_t> primes;
+  std::vector<DivisibilityTest> tests;
+};
+
+// The odd primes below kTrialLimit by a segmented sieve of the odd numbers,
+// each segment small enough to stay in the first-level cache.
+std::vector<uint32_t> odd_primes() {
+  constexpr uint32_t kBaseLimit = 2048; // 2048² = kTrialLimit
+  std::vector<uint32_t> base;
+  for (uint32_t n = 3; n < kBaseLimit; n += 2) {
+    bool prime = true;
+    for (uint32_t p : base) {
+      if (p * p > n)
+        break;
+      if (n % p == 0) {
+        prime = false;
+        break;
+      }
+    }
+    if (prime)
+      base.push_back(n);
+  }
+  // Written without a branch: every odd number is stored at the next free
+  // place, which moves on only for a prime.
+  std::vector<uint32_t> primes(kOddPrimeCount + 1);
+  std::size_t count = 0;
+  // Entry k of a segment stands for start + 2k.
+  constexpr uint32_t kSegment = 32768;
+  std::vector<unsigned char> composite(kSegment);
+  for (uint32_t start = 3; start < kTrialLimit; start += 2 * kSegment) {
+    std::fill(composite.begin(), composite.end(), 0);
+    const uint32_t end = std::min<uint32_t>(start + 2 * kSegment, kTrialLimit);
+    for (uint32_t p : base) {
+      if (p * p >= end)
+        break;
+      // The first odd multiple of p at or after max(p², start).
+      uint32_t first = std::max(p * p, (start + p - 1) / p * p);
+      if (first % 2 == 0)
+        first += p;
+      for (uint32_t multiple = first; multiple < end; multiple += 2 * p)
+        composite[(multiple - start) / 2] = 1;
+    }
+    for (uint32_t n = start; n < end; n += 2) {
+      primes[count] = n;
+      count += composite[(n - start) / 2] ^ 1;
+    }
+  }
+  assert(count == kOddPrimeCount);
+  primes.resize(count);
+  return primes;
+}
+
+DivisibilityTest divisibility_test(uint32_t p) {
+  // (3p) xor 2 is p's inverse modulo 2^5; each Newton step doubles that.
+  uint64_t inverse = (3 * uint64_t{p}) ^ 2;
+  for (int i = 0; i < 4; ++i)
+    inverse *= 2 - uint64_t{p} * inverse;
+  // (2^64 - 1) / p from a double quotient, corrected by the exact
+  // remainder, which stays far inside 64 bits: no 64-bit division.
+  constexpr uint64_t kAll = ~uint64_t{0};
+  const double two_to_64 = 18446744073709551616.0;
+  auto limit = static_cast<uint64_t>(two_to_64 / p);
+  // The double is within 2^10 of the quotient, so the remainder is within
+  // 2^33 p of 0: one floating division more brings it next to the range.
+  auto remainder = static_cast<int64_t>(kAll - limit * p);
+  const auto step =
+      static_cast<int64_t>(static_cast<double>(remainder) / p);
+  limit += static_cast<uint64_t>(step);
+  remainder -= step * static_cast<int64_t>(p);
+  while (remainder < 0) {
+    --limit;
+    remainder += p;
+  }
+  while (remainder >= static_cast<int64_t>(p)) {
+    ++limit;
+    remainder -= p;
+  }
+  return {inverse, limit};
+}
+
+PrimeTable build_table() {
+  PrimeTable table;
+  table.primes = odd_primes();
+  table.tests.reserve(table.primes.size());
+  for (uint32_t p : table.primes)
+    table.tests.push_back(divisibility_test(p));
+  return table;
+}
+
+const PrimeTable &prime_table() {
+  static const PrimeTable table = build_table();
+  return table;
+}
+
+// p divides m < 2^67 (two words): m + k p is a multiple of 8 for the k below
+// 8 with k p = -m mod 8 (p is its own inverse modulo 8), and p divides m
+// exactly when it divides (m + k p) / 8 < 2^64.
+bool divides_words(uint64_t high, uint64_t low, uint32_t p,
+                   const DivisibilityTest &test) {
+  const uint64_t k = ((0 - low) * p) & 7;
+  const uint64_t sum = low + k * p;
+  const uint64_t carried = high + (sum < low ? 1 : 0);
+  return ((carried << 61) | (sum >> 3)) * test.inverse <= test.limit;
+}
+
+// The first index in [from, end) whose prime divides m, or end.
+std::size_t next_divisor(const PrimeTable &table, std::size_t from,
+                         std::size_t end, const UInt128 &m) {
+  const uint64_t high = high_word(m);
+  const uint64_t low = low_word(m);
+  const DivisibilityTest *tests = table.tests.data();
+  if (high == 0) {
+    for (std::size_t i = from; i < end; ++i)
+      if (low * tests[i].inverse <= tests[i].limit)
+        return i;
+    return end;
+  }
+  const uint32_t *primes = table.primes.data();
+  for (std::size_t i = from; i < end; ++i)
+    if (divides_words(high, low, primes[i], tests[i]))
+      return i;
+  return end;
+}
+
+bool is_square(const UInt128 &n) {
+  // Squares are 0, 1, 4 or 9 modulo 16: three quarters of the rest go at
+  // once.
+  const auto low = static_cast<unsigned>(low_word(n) & 15);
+  if (low != 0 && low != 1 && low != 4 && low != 9)
+    return false;
+  const UInt128 root = integer_square_root(n);
+  return root * root == n;
+}
+
+// Moves every factor p out of m into the split.
+void take_prime(UInt128 &m, uint32_t p, SquareSplit &split) {
+  unsigned exponent = 0;
+  while (m % p == 0) {
+    m /= p;
+    ++exponent;
+  }
+  for (unsigned i = 0; i < exponent / 2; ++i)
+    split.outside *= p;
+  if (exponent % 2 != 0)
+    split.inside *= p;
+}
+
+// The primes tried before the first primality and square tests.
+constexpr uint32_t kSmallPrimeBound = 1000;
+
+} // namespace
+
+bool is_prime(const UInt128 &n) {
+  assert(n < kSquarePartLimit);
+  if (n < 2)
+    return false;
+  for (uint32_t p : kWitnesses) {
+    if (n == p)
+      return true;
+    if (n % p == 0)
+      return false;
+  }
+  UInt128 odd = n - 1;
+  unsigned twos = 0;
+  while ((low_word(odd) & 1) == 0) {
+    odd >>= 1;
+    ++twos;
+  }
+  const Montgomery field(n);
+  const Montgomery::Value minus_one = field.minus_one();
+  for (uint32_t witness : kWitnesses) {
+    Montgomery::Value x = field.power(field.to_form(witness), odd);
+    if (x == field.one() || x == minus_one)
+      continue;
+    bool reached_minus_one = false;
+    for (unsigned i = 1; i < twos && !reached_minus_one; ++i) {
+      x = field.multiply(x, x);
+      reached_minus_one = x == minus_one;
+    }
+    if (!reached_minus_one)
+      return false;
+  }
+  return true;
+}
+
+UInt128 integer_square_root(const UInt128 &n) {
+  assert(n < kSquarePartLimit);
+  auto root = UInt128(static_cast<uint64_t>(std::sqrt(static_cast<double>(n))));
+  while (root * root > n)
+    --root;
+  while ((root + 1) * (root + 1) <= n)
+    ++root;
+  return root;
+}
+
+UInt128 integer_cube_root(const UInt128 &n) {
+  assert(n < kSquarePartLimit);
+  auto root = UInt128(static_cast<uint64_t>(std::cbrt(static_cast<double>(n))));
+  while (root * root * root > n)
+    --root;
+  while ((root + 1) * (root + 1) * (root + 1) <= n)
+    ++root;
+  return root;
+}
+
+SquareSplit split_square(const UInt128 &n) {
+  assert(n < kSquarePartLimit);
+  if (n == 0)
+    return {0, 1};
+  SquareSplit split{1, 1};
+  UInt128 m = n;
+  const auto twos = static_cast<unsigned>(boost::multiprecision::lsb(m));
+  m >>= twos;
+  split.outside <<= twos / 2;
+  split.inside <<= twos % 2;
+
+  const PrimeTable &table = prime_table();
+  std::size_t next = 0;
+  for (; next < table.primes.size() && table.primes[next] < kSmallPrimeBound;
+       ++next)
+    if (m % table.primes[next] == 0)
+      take_prime(m, table.primes[next], split);
+
+  // Every prime factor of m is at least the prime at `next`.
+  while (m != 1) {
+    if (is_square(m)) {
+      split.outside *= integer_square_root(m);
+      return split;
+    }
+    if (is_prime(m)) {
+      split.inside *= m;
+      return split;
+    }
+    const auto bound = static_cast<uint64_t>(integer_cube_root(m));
+    const auto end = static_cast<std::size_t>(
+        std::upper_bound(table.primes.begin() +
+                             static_cast<std::ptrdiff_t>(next),
+                         table.primes.end(), bound) -
+        table.primes.begin());
+    next = next_divisor(table, next, end, m);
+    if (next == end) {
+      // No prime factor up to ∛m: m is a product of two distinct primes
+      // (a square of one was caught above).
+      split.inside *= m;
+      return split;
+    }
+    take_prime(m, table.primes[next], split);
+    ++next;
+  }
+  return split;
+}
+
+} // namespace qx::solvers
