@@ -52,6 +52,7 @@ doc::Document linear_working(const Coefficient &a_in, const Coefficient &b_in,
     working.add(ParagraphStyle::Formula,
                 (solution << parts::value_with_box(x, x_box)).take());
   } else if (b == 0) {
+    working.add(ParagraphStyle::Heading, {doc::text("方程的解")});
     working.add(ParagraphStyle::Formula, Line(result).take());
   }
 

@@ -225,10 +225,11 @@ doc::Document quadratic_working(const QuadraticCoefficients &k,
       return Line("\u00b1") << root_part;
     return Line(parts::integer_text(-b)) << kPlusMinus << root_part;
   };
-  Line substituted = Line() << doc::fraction(
-      numerator(Line() << doc::root(Line(parts::integer_text(d)).take()))
-          .take(),
-      Line(denominator_in_numbers).take());
+  Line substituted =
+      Line() << doc::fraction(
+          numerator(Line() << doc::root(Line(parts::integer_text(d)).take()))
+              .take(),
+          Line(denominator_in_numbers).take());
   Line simplified =
       Line() << doc::fraction(numerator(surd(s, r, imaginary)).take(),
                               Line(parts::integer_text(twice_a)).take());
@@ -283,8 +284,10 @@ doc::Document quadratic_working(const QuadraticCoefficients &k,
     root_line("2", " \u2212 ", x2, x2_box);
     working.add(ParagraphStyle::Body, {doc::text("所以原方程可以写成")});
     working.add(ParagraphStyle::Formula,
+                // A zero root's factor x goes first: x(x − 5).
                 (leading_coefficient(a)
-                 << linear_factor(x1) << linear_factor(x2) << " = 0")
+                 << linear_factor(x2.numerator == 0 ? x2 : x1)
+                 << linear_factor(x2.numerator == 0 ? x1 : x2) << " = 0")
                     .take());
     add_relations(working, x1 + x2, x1 * x2, a, b, c);
     parts::add_return_link(working);

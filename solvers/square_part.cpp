@@ -219,8 +219,7 @@ DivisibilityTest divisibility_test(uint32_t p) {
   // The double is within 2^10 of the quotient, so the remainder is within
   // 2^33 p of 0: one floating division more brings it next to the range.
   auto remainder = static_cast<int64_t>(kAll - limit * p);
-  const auto step =
-      static_cast<int64_t>(static_cast<double>(remainder) / p);
+  const auto step = static_cast<int64_t>(static_cast<double>(remainder) / p);
   limit += static_cast<uint64_t>(step);
   remainder -= step * static_cast<int64_t>(p);
   while (remainder < 0) {

@@ -171,7 +171,7 @@ doc::Document system_working(const SystemInput &k, std::string_view x_box,
                                   {doc::text("D")})
                  << " = "
                  << doc::fraction(Line(parts::integer_text(numerator)).take(),
-                                  parts::factor(d).take())
+                                  Line(parts::integer_text(d)).take())
                  << " = " << parts::value_with_box(value, box))
                     .take());
   };
@@ -183,8 +183,10 @@ doc::Document system_working(const SystemInput &k, std::string_view x_box,
               (Line("把 x = ") << parts::rational(x) << "，y = "
                                << parts::rational(y) << " 代入方程组：")
                   .take());
-  const Rational first = Rational{a1, 1} * x + Rational{b1, 1} * y;
-  const Rational second = Rational{a2, 1} * x + Rational{b2, 1} * y;
+  // a x + b y over the common denominator D: below 2^98, where adding the
+  // reduced fractions could take 2^160.
+  const Rational first = parts::reduced(a1 * dx + b1 * dy, d);
+  const Rational second = parts::reduced(a2 * dx + b2 * dy, d);
   working.add(ParagraphStyle::Formula,
               (Line("第一个方程：左边 = ")
                << substituted(a1, b1, x, y) << " = " << parts::rational(first)

@@ -46,6 +46,8 @@ struct Rational {
 Int128 gcd(Int128 a, Int128 b);
 // n / d reduced; d != 0.
 Rational reduced(Int128 n, Int128 d);
+// For operands whose cross products stay below 2^127 (fractions of 32-bit
+// numbers, not of determinants).
 Rational operator+(const Rational &x, const Rational &y);
 Rational operator*(const Rational &x, const Rational &y);
 
