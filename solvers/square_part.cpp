@@ -303,6 +303,24 @@ void take_prime(UInt128 &m, uint32_t p, SquareSplit &split) {
 // The primes tried before the first primality and square tests.
 constexpr uint32_t kSmallPrimeBound = 1000;
 
+// The odd primes below kSmallPrimeBound, so that the common cases never
+// build the large table.
+constexpr std::size_t kSmallPrimeCount = 167;
+constexpr std::array<uint32_t, kSmallPrimeCount> small_primes() {
+  std::array<uint32_t, kSmallPrimeCount> primes{};
+  std::size_t count = 0;
+  for (uint32_t n = 3; n < kSmallPrimeBound; n += 2) {
+    bool prime = true;
+    for (uint32_t d = 3; d * d <= n && prime; d += 2)
+      prime = n % d != 0;
+    if (prime)
+      primes[count++] = n;
+  }
+  return primes;
+}
+constexpr std::array<uint32_t, kSmallPrimeCount> kSmallPrimes = small_primes();
+static_assert(kSmallPrimes.back() == 997);
+
 } // namespace
 
 bool is_prime(const UInt128 &n) {
@@ -358,6 +376,8 @@ UInt128 integer_cube_root(const UInt128 &n) {
   return root;
 }
 
+void prepare_square_part() { prime_table(); }
+
 SquareSplit split_square(const UInt128 &n) {
   assert(n < kSquarePartLimit);
   if (n == 0)
@@ -369,13 +389,12 @@ SquareSplit split_square(const UInt128 &n) {
   split.outside <<= twos / 2;
   split.inside <<= twos % 2;
 
-  const PrimeTable &table = prime_table();
-  std::size_t next = 0;
-  for (; next < table.primes.size() && table.primes[next] < kSmallPrimeBound;
-       ++next)
-    if (m % table.primes[next] == 0)
-      take_prime(m, table.primes[next], split);
+  for (uint32_t p : kSmallPrimes)
+    if (m % p == 0)
+      take_prime(m, p, split);
 
+  // The table's primes below kSmallPrimeBound are the small ones above.
+  std::size_t next = kSmallPrimeCount;
   // Every prime factor of m is at least the prime at `next`.
   while (m != 1) {
     if (is_square(m)) {
@@ -387,6 +406,12 @@ SquareSplit split_square(const UInt128 &n) {
       return split;
     }
     const auto bound = static_cast<uint64_t>(integer_cube_root(m));
+    if (bound < kSmallPrimeBound) {
+      // No prime factor up to ∛m: see below.
+      split.inside *= m;
+      return split;
+    }
+    const PrimeTable &table = prime_table();
     const auto end = static_cast<std::size_t>(
         std::upper_bound(table.primes.begin() +
                              static_cast<std::ptrdiff_t>(next),

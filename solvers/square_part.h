@@ -20,10 +20,16 @@ struct SquareSplit {
 inline const base::UInt128 kSquarePartLimit = base::UInt128(1) << 66;
 
 // The split of n < 2^66: 0 gives {0, 1}, 1 gives {1, 1}, 8 gives {2, 2}.
-// Takes well under a millisecond for every n (trial division up to the cube
-// root of what is left, after strong probable-prime and perfect-square tests
-// that end the common cases early).
+// Trial division up to the cube root of what is left, after probable-prime
+// and perfect-square tests that end the common cases early: a few
+// microseconds for most n, about a quarter of a millisecond for the worst
+// (two primes above the cube root). The first n that needs primes above
+// 1000 builds a table of the primes below 2^22 (about 6 MB, a few
+// milliseconds), once per process.
 SquareSplit split_square(const base::UInt128 &n);
+
+// Builds that table now, so that no later split pays for it.
+void prepare_square_part();
 
 // Exactness checks, for n < 2^66: n is prime (deterministic Miller-Rabin),
 // the floor of √n, the floor of ∛n.
