@@ -1,8 +1,9 @@
 #!/bin/sh
 # Saves a picture of each page of the Quadrix window as
 # docs/screenshot-page0.png ... docs/screenshot-page4.png, under Xvfb, and
-# one of a long result fully shown as docs/screenshot-long-result.png (typed
-# with real X input; skipped without xdotool).
+# one of a long result fully shown as docs/screenshot-long-result.png and one
+# of the working of a fraction sum as docs/screenshot-fraction-working.png
+# (typed with real X input; skipped without xdotool).
 #
 #   scripts/screenshot.sh [BUILD_DIR]     (default: build)
 #
@@ -43,6 +44,15 @@ status=0
   "$docs/screenshot-long-result.png" || status=$?
 if [ "$status" -eq 77 ]; then
   echo "screenshot: no picture of a long result (xdotool, xclip or Xvfb missing)" >&2
+elif [ "$status" -ne 0 ]; then
+  exit "$status"
+fi
+
+status=0
+"$root/tests/e2e/fraction_working_picture.sh" "$quadrix" \
+  "$docs/screenshot-fraction-working.png" || status=$?
+if [ "$status" -eq 77 ]; then
+  echo "screenshot: no picture of a fraction working (xdotool, xclip or Xvfb missing)" >&2
 elif [ "$status" -ne 0 ]; then
   exit "$status"
 fi

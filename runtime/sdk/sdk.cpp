@@ -421,7 +421,7 @@ std::int32_t read_selection(std::uint32_t control) {
 
 void show_working(std::uint32_t control, const doc::Document &working) {
   const std::vector<std::uint8_t> bytes = doc::encode(working);
-  if (bytes.size() > std::numeric_limits<std::uint32_t>::max())
+  if (std::uint64_t{bytes.size()} > std::numeric_limits<std::uint32_t>::max())
     violated("document too large for the runtime");
   services().show_document(QX_MAIN_WINDOW, control, bytes.data(),
                            static_cast<std::uint32_t>(bytes.size()));
