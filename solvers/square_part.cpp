@@ -145,66 +145,11 @@ constexpr std::array<uint32_t, 12> kWitnesses = {2,  3,  5,  7,  11, 13,
 // m * inverse mod 2^64 is at most the limit, so a test is one
 // multiplication and one comparison.
 constexpr uint32_t kTrialLimit = uint32_t{1} << 22;
-// π(2^22) - 1.
-constexpr std::size_t kOddPrimeCount = 295946;
 
 struct DivisibilityTest {
   uint64_t inverse;
   uint64_t limit;
 };
-
-struct PrimeTable {
-  std::vector<uint32_t> primes;
-  std::vector<DivisibilityTest> tests;
-};
-
-// The odd primes below kTrialLimit by a segmented sieve of the odd numbers,
-// each segment small enough to stay in the first-level cache.
-std::vector<uint32_t> odd_primes() {
-  constexpr uint32_t kBaseLimit = 2048; // 2048² = kTrialLimit
-  std::vector<uint32_t> base;
-  for (uint32_t n = 3; n < kBaseLimit; n += 2) {
-    bool prime = true;
-    for (uint32_t p : base) {
-      if (p * p > n)
-        break;
-      if (n % p == 0) {
-        prime = false;
-        break;
-      }
-    }
-    if (prime)
-      base.push_back(n);
-  }
-  // Written without a branch: every odd number is stored at the next free
-  // place, which moves on only for a prime.
-  std::vector<uint32_t> primes(kOddPrimeCount + 1);
-  std::size_t count = 0;
-  // Entry k of a segment stands for start + 2k.
-  constexpr uint32_t kSegment = 32768;
-  std::vector<unsigned char> composite(kSegment);
-  for (uint32_t start = 3; start < kTrialLimit; start += 2 * kSegment) {
-    std::fill(composite.begin(), composite.end(), 0);
-    const uint32_t end = std::min<uint32_t>(start + 2 * kSegment, kTrialLimit);
-    for (uint32_t p : base) {
-      if (p * p >= end)
-        break;
-      // The first odd multiple of p at or after max(p², start).
-      uint32_t first = std::max(p * p, (start + p - 1) / p * p);
-      if (first % 2 == 0)
-        first += p;
-      for (uint32_t multiple = first; multiple < end; multiple += 2 * p)
-        composite[(multiple - start) / 2] = 1;
-    }
-    for (uint32_t n = start; n < end; n += 2) {
-      primes[count] = n;
-      count += composite[(n - start) / 2] ^ 1;
-    }
-  }
-  assert(count == kOddPrimeCount);
-  primes.resize(count);
-  return primes;
-}
 
 DivisibilityTest divisibility_test(uint32_t p) {
   // (3p) xor 2 is p's inverse modulo 2^5; each Newton step doubles that.
@@ -233,17 +178,89 @@ DivisibilityTest divisibility_test(uint32_t p) {
   return {inverse, limit};
 }
 
-PrimeTable build_table() {
-  PrimeTable table;
-  table.primes = odd_primes();
-  table.tests.reserve(table.primes.size());
-  for (uint32_t p : table.primes)
-    table.tests.push_back(divisibility_test(p));
-  return table;
-}
+// The odd primes from 3 up to what the numbers split so far needed, with
+// their tests; it grows a sieve segment at a time, each segment small
+// enough to stay in the first-level cache, so that a number whose cube root
+// is small never pays for the primes up to 2^22. One table per process; the
+// program runs on one thread.
+class PrimeTable {
+public:
+  // Makes the table hold every odd prime up to `bound` < kTrialLimit.
+  void extend_to(uint32_t bound) {
+    assert(bound < kTrialLimit);
+    if (m_base.empty()) {
+      m_base = base_primes();
+      // Room for them all: the pages are taken only as they are written,
+      // and the vectors never move.
+      primes.reserve(kOddPrimes + kSegment + 1);
+      tests.reserve(kOddPrimes);
+    }
+    while (m_sieved_to <= bound)
+      sieve_segment();
+    assert(m_sieved_to < kTrialLimit || primes.size() == kOddPrimes);
+  }
 
-const PrimeTable &prime_table() {
-  static const PrimeTable table = build_table();
+  std::vector<uint32_t> primes;
+  std::vector<DivisibilityTest> tests;
+
+private:
+  // The odd primes below 2048, whose multiples the segments strike out
+  // (2048² = kTrialLimit).
+  static std::vector<uint32_t> base_primes() {
+    std::vector<uint32_t> base;
+    for (uint32_t n = 3; n < 2048; n += 2) {
+      bool prime = true;
+      for (std::size_t i = 0; i < base.size() && prime; ++i) {
+        if (base[i] * base[i] > n)
+          break;
+        prime = n % base[i] != 0;
+      }
+      if (prime)
+        base.push_back(n);
+    }
+    return base;
+  }
+
+  // Entry k of the segment stands for m_sieved_to + 2k.
+  void sieve_segment() {
+    const uint32_t start = m_sieved_to;
+    const uint32_t end = std::min<uint32_t>(start + 2 * kSegment, kTrialLimit);
+    std::fill(m_composite.begin(), m_composite.end(), 0);
+    for (uint32_t p : m_base) {
+      if (p * p >= end)
+        break;
+      // The first odd multiple of p at or after max(p², start).
+      uint32_t first = std::max(p * p, (start + p - 1) / p * p);
+      if (first % 2 == 0)
+        first += p;
+      for (uint32_t multiple = first; multiple < end; multiple += 2 * p)
+        m_composite[(multiple - start) / 2] = 1;
+    }
+    // Written without a branch: every odd number is stored at the next free
+    // place, which moves on only for a prime.
+    const std::size_t old_size = primes.size();
+    primes.resize(old_size + kSegment + 1);
+    std::size_t count = old_size;
+    for (uint32_t n = start; n < end; n += 2) {
+      primes[count] = n;
+      count += m_composite[(n - start) / 2] ^ 1;
+    }
+    primes.resize(count);
+    for (std::size_t i = old_size; i < count; ++i)
+      tests.push_back(divisibility_test(primes[i]));
+    m_sieved_to = end;
+  }
+
+  static constexpr uint32_t kSegment = 32768;
+  // The odd primes below kTrialLimit: π(2^22) - 1.
+  static constexpr std::size_t kOddPrimes = 295946;
+  std::vector<uint32_t> m_base;
+  std::vector<unsigned char> m_composite = std::vector<unsigned char>(kSegment);
+  uint32_t m_sieved_to = 3;
+};
+
+PrimeTable &prime_table() {
+  static PrimeTable table;
   return table;
 }
 
@@ -376,7 +393,7 @@ UInt128 integer_cube_root(const UInt128 &n) {
   return root;
 }
 
-void prepare_square_part() { prime_table(); }
+void prepare_square_part() { prime_table().extend_to(kTrialLimit - 1); }
 
 SquareSplit split_square(const UInt128 &n) {
   assert(n < kSquarePartLimit);
@@ -411,7 +428,8 @@ SquareSplit split_square(const UInt128 &n) {
       split.inside *= m;
       return split;
     }
-    const PrimeTable &table = prime_table();
+    PrimeTable &table = prime_table();
+    table.extend_to(static_cast<uint32_t>(bound));
     const auto end = static_cast<std::size_t>(
         std::upper_bound(table.primes.begin() +
                              static_cast<std::ptrdiff_t>(next),

@@ -708,7 +708,10 @@ TEST(EquationWorkingAgreement, SystemSolutionAgreesWithTheBoxes) {
     for (std::int32_t &v : k)
       v = draw(random, i % 4);
     if (i % 7 == 0) {
-      // Proportional rows, consistent or not.
+      // Proportional rows, consistent or not, of a first row small enough
+      // for its multiples.
+      for (int j = 0; j < 3; ++j)
+        k[j] = draw(random, j % 2);
       const std::int32_t m = static_cast<std::int32_t>(random() % 7) - 3;
       k[3] = k[0] * m;
       k[4] = k[1] * m;
