@@ -255,7 +255,8 @@ doc::Document reduce_working(const char *entry) {
     }
     const Wide divisor = gcd_of(numerator, denominator);
     if (numerator == 0) {
-      working.body(Line() << "分数部分是 0，写作 0/1：");
+      if (denominator != 1)
+        working.body(Line() << "分数部分是 0，写作 0/1：");
     } else if (divisor > 1) {
       working.body(Line() << "整数部分不变，分数部分的分子分母同除以最大公因数 "
                           << divisor << "：");

@@ -105,6 +105,11 @@ void decimal_steps(Working &working, const Value &v,
   working.equals(Line() << factor(v.numerator) << " ÷ " << v.denominator);
   const std::optional<std::string> exact =
       terminating_decimal(v.numerator, v.denominator);
+  if (v.denominator == 1 && exact && *exact == decimal_box) {
+    working.body(Line() << "分母是 1，商就是分子：");
+    working.equals(Line() << decimal_box);
+    return;
+  }
   if (exact && *exact == decimal_box) {
     working.body(Line() << "分母 " << v.denominator
                         << " 只含质因数 2 和 5，能化成有限小数：");

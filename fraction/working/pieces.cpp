@@ -284,13 +284,13 @@ void reduction_steps(Working &working, Wide numerator, Wide denominator) {
     working.equals(fraction_span(numerator, denominator));
   }
   const Wide divisor = gcd_of(numerator, denominator);
+  if (divisor == 1)
+    return;
   if (numerator == 0) {
     working.body(Line() << "分子是 0，分数的值是 0，分子分母同除以 " << divisor
                         << "：");
-  } else if (divisor > 1) {
-    working.body(Line() << "分子分母同除以最大公因数 " << divisor << "：");
   } else {
-    return;
+    working.body(Line() << "分子分母同除以最大公因数 " << divisor << "：");
   }
   working.equals(fraction_span(numerator / divisor, denominator / divisor));
 }

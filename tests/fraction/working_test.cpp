@@ -446,12 +446,76 @@ const Exercise kExercises[] = {
      "分子的绝对值小于分母，是真分数，整数部分是 0：\n"
      "= -0&3/4\n"
      "返回使用指南\n"},
+    {"whole number as a decimal",
+     [] {
+       return fraction_to_decimal_working("23", {23, 1}, "23");
+     },
+     "分数化为小数\n"
+     "输入的数 23 读作 23/1。\n"
+     "23/1\n"
+     "分数的分子除以分母：\n"
+     "= 23 ÷ 1\n"
+     "分母是 1，商就是分子：\n"
+     "= 23\n"
+     "返回使用指南\n"},
+};
+
+// Builders whose values leave a step with nothing to do: a zero over 1, a
+// fraction part that comes out whole over 1.
+const Exercise kBareSteps[] = {
+    {"like zeros",
+     [] {
+       return stacked_arith_working({0, -5}, kAdd, {0, -3});
+     },
+     nullptr},
+    {"difference to zero",
+     [] {
+       return text_arith_working("17/17", {1, 1}, kSub, "1", {1, 1});
+     },
+     nullptr},
+    {"zero mixed number", [] { return mixed_to_fraction_working("-0&0/1"); },
+     nullptr},
+    {"carry over 1", [] { return reduce_working("-15&17/-1"); }, nullptr},
+    {"whole fraction part", [] { return reduce_working("2&6/3"); }, nullptr},
+    {"zero over -1", [] { return reduce_working("0/-1"); }, nullptr},
+    {"zero over -5", [] { return reduce_working("0/-5"); }, nullptr},
+    {"zero to decimal",
+     [] {
+       return fraction_to_decimal_working("0/-5", {0, -5}, "0");
+     },
+     nullptr},
 };
 
 TEST(FractionWorking, TextbookExercises) {
   for (const Exercise &exercise : kExercises) {
     SCOPED_TRACE(exercise.name);
     EXPECT_EQ(plain(exercise.build()), exercise.expected);
+  }
+}
+
+TEST(FractionWorking, EveryAnnouncedStepIsShown) {
+  // A line that ends in "：" announces the formula under it.
+  std::vector<const Exercise *> all;
+  for (const Exercise &exercise : kExercises)
+    all.push_back(&exercise);
+  for (const Exercise &exercise : kBareSteps)
+    all.push_back(&exercise);
+  for (const Exercise *exercise : all) {
+    SCOPED_TRACE(exercise->name);
+    const doc::Document document = exercise->build();
+    const std::vector<doc::Paragraph> &paragraphs = document.paragraphs;
+    for (std::size_t i = 0; i < paragraphs.size(); ++i) {
+      const std::string text = doc::to_plain_text(paragraphs[i].content);
+      if (paragraphs[i].style != doc::ParagraphStyle::Body ||
+          !text.ends_with("："))
+        continue;
+      ASSERT_LT(i + 1, paragraphs.size()) << text;
+      const doc::ParagraphStyle next = paragraphs[i + 1].style;
+      EXPECT_TRUE(next == doc::ParagraphStyle::Formula ||
+                  next == doc::ParagraphStyle::Body)
+          << text << "\n"
+          << plain(document);
+    }
   }
 }
 
