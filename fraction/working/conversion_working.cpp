@@ -206,9 +206,10 @@ void decimal_working(Working &working, std::string_view text, Fraction f) {
     working.equals(box_fraction(f));
     return;
   }
-  working.body(Line() << text
-                      << " 写成分母是 10 的幂的分数时，分母超出 ±2147483647 "
-                         "的范围；取分母在范围内、与它最接近的分数：");
+  working.body(
+      Line() << text
+             << " 写成分母是 10 的幂的分数时，分子或分母超出 ±2147483647 "
+                "的范围；取分子、分母都在范围内、与它最接近的分数：");
   working.formula(Line() << text << " ≈ " << box_fraction(f));
 }
 
