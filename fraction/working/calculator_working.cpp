@@ -356,8 +356,8 @@ doc::Document common_denominator_working(const char *a_entry, Fraction a,
        {std::pair{left, first}, std::pair{right, second}}) {
     const Wide scale = multiple / value.denominator;
     if (scale == 1) {
-      working.formula(Line()
-                      << span_of(value) << " = " << box_fraction(over, false));
+      // Already over the common denominator: the fraction stands as it is.
+      working.formula(Line() << box_fraction(over, false));
       continue;
     }
     const std::string top = factor(value.numerator) + " × " + digits(scale);
