@@ -302,7 +302,7 @@ doc::Document fraction_to_decimal_working(const char *entry, Fraction f,
   working.heading(kName);
   operand_note(working, kOperand, entry, f);
   const Value v = lowest_terms(f.numerator, f.denominator);
-  working.then(span_of(v));
+  working.restate(span_of(v));
   working.body(Line() << "分数的分子除以分母：");
   decimal_steps(working, v, decimal_box);
   return working.finish();
@@ -370,7 +370,7 @@ doc::Document nearest_integer_working(const char *entry, Fraction f) {
   const bool negative = v.numerator < 0;
   if (parts.remainder == 0) {
     working.body(Line() << "分子能被分母整除，分数本身就是整数：");
-    working.then(span_of(v));
+    working.restate(span_of(v));
     working.equals(number(nearest));
     return working.finish();
   }
@@ -397,7 +397,7 @@ doc::Document fraction_to_mixed_working(const char *entry, Fraction f) {
   working.heading(kName);
   operand_note(working, kOperand, entry, f);
   const Value v = lowest_terms(f.numerator, f.denominator);
-  working.then(span_of(v));
+  working.restate(span_of(v));
   mixed_steps(working, v);
   return working.finish();
 }

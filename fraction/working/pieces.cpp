@@ -106,6 +106,13 @@ void Working::then(Line start, const doc::Span &value) {
   m_last_value = doc::to_plain_text(value);
 }
 
+void Working::restate(const doc::Span &value) {
+  if (m_last_value.empty())
+    then(value);
+  else
+    equals(value);
+}
+
 doc::Document Working::finish() {
   m_document.add(doc::ParagraphStyle::ReturnLink, {doc::text("返回使用指南")});
   return std::move(m_document);

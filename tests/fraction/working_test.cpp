@@ -492,6 +492,21 @@ const Exercise kExercises[] = {
      "分子的绝对值小于分母，是真分数，整数部分是 0：\n"
      "= -0&3/4\n"
      "返回使用指南\n"},
+    {"zero over a negative denominator as a decimal",
+     [] {
+       return fraction_to_decimal_working("0/-5", {0, -5}, "0");
+     },
+     "分数化为小数\n"
+     "输入的数先化成最简分数：\n"
+     "0/-5\n"
+     "分子是 0，分数的值是 0，分子分母同除以 5：\n"
+     "= 0/-1\n"
+     "= 0/1\n"
+     "分数的分子除以分母：\n"
+     "= 0 ÷ 1\n"
+     "分母是 1，商就是分子：\n"
+     "= 0\n"
+     "返回使用指南\n"},
     {"whole number as a decimal",
      [] {
        return fraction_to_decimal_working("23", {23, 1}, "23");
