@@ -3,6 +3,7 @@
 // view.
 #include "base/qx_abi.h"
 #include "fraction/fraction.h"
+#include "fraction/pages/conversions.h"
 #include "fraction/working/working.h"
 #include "program/const_pool.h"
 #include "program/control_ids.h"
@@ -10,7 +11,6 @@
 #include "runtime/sdk/sdk.h"
 
 #include <cstdint>
-#include <utility>
 
 namespace {
 
@@ -30,19 +30,6 @@ Fraction read_stacked_operand(std::uint32_t numerator_box,
   if (!numerator || !denominator)
     return fraction::kInvalidFraction;
   return {*numerator, *denominator};
-}
-
-// An operand typed as a fraction, a whole number or a mixed number, with
-// its text for the working.
-struct TextOperand {
-  sdk::Text text;
-  Fraction value;
-};
-
-TextOperand read_text_operand(std::uint32_t box) {
-  sdk::Text text = sdk::read_text(box);
-  const Fraction value = fraction::text_to_fraction(text.c_str());
-  return {std::move(text), value};
 }
 
 // The working of the calculation just written, in the hypertext view.
@@ -99,12 +86,14 @@ QX_IMAGE_ROUTINE void OnFractionCalc() {
 }
 
 QX_IMAGE_ROUTINE void OnFractionCalcText() {
-  const TextOperand a = read_text_operand(ctl::编辑框4);
-  const TextOperand b = read_text_operand(ctl::编辑框5);
+  const fraction_pages::OperandEntry a =
+      fraction_pages::read_operand_entry(ctl::编辑框4);
+  const fraction_pages::OperandEntry b =
+      fraction_pages::read_operand_entry(ctl::编辑框5);
   const std::int32_t op = read_operator(ctl::组合框2);
   write_fraction(ctl::编辑框12, fraction::fraction_arith(a.value, op, b.value));
-  show(fraction::working::text_arith_working(a.text.c_str(), a.value, op,
-                                             b.text.c_str(), b.value));
+  show(fraction::working::text_arith_working(a.entry.c_str(), a.value, op,
+                                             b.entry.c_str(), b.value));
 }
 
 QX_IMAGE_ROUTINE void OnReduce() {
@@ -136,11 +125,13 @@ QX_IMAGE_ROUTINE void OnMixedToImproper(std::int32_t, std::int32_t,
 }
 
 QX_IMAGE_ROUTINE void OnCommonDenominator() {
-  const TextOperand a = read_text_operand(ctl::编辑框8);
-  const TextOperand b = read_text_operand(ctl::编辑框9);
+  const fraction_pages::OperandEntry a =
+      fraction_pages::read_operand_entry(ctl::编辑框8);
+  const fraction_pages::OperandEntry b =
+      fraction_pages::read_operand_entry(ctl::编辑框9);
   const auto [first, second] = fraction::common_denominator(a.value, b.value);
   write_fraction(ctl::编辑框10, first, false);
   write_fraction(ctl::编辑框11, second, false);
-  show(fraction::working::common_denominator_working(a.text.c_str(), a.value,
-                                                     b.text.c_str(), b.value));
+  show(fraction::working::common_denominator_working(a.entry.c_str(), a.value,
+                                                     b.entry.c_str(), b.value));
 }

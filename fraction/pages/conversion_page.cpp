@@ -9,7 +9,6 @@
 #include "runtime/sdk/sdk.h"
 
 #include <cstdint>
-#include <utility>
 
 namespace {
 
@@ -23,18 +22,6 @@ void write(std::uint32_t box, const sdk::Text &text) {
 
 void show(const doc::Document &document) {
   sdk::show_working(ctl::超文本浏览框1, document);
-}
-
-// An entry read through text_to_fraction.
-struct Operand {
-  sdk::Text entry;
-  Fraction value;
-};
-
-Operand read_operand(std::uint32_t box) {
-  sdk::Text entry = sdk::read_text(box);
-  const Fraction value = fraction::text_to_fraction(entry.c_str());
-  return {std::move(entry), value};
 }
 
 } // namespace
@@ -57,7 +44,8 @@ QX_IMAGE_ROUTINE void OnDecimalToMixed() {
 }
 
 QX_IMAGE_ROUTINE void OnFractionToDecimal() {
-  const Operand o = read_operand(ctl::编辑框17);
+  const fraction_pages::OperandEntry o =
+      fraction_pages::read_operand_entry(ctl::编辑框17);
   const sdk::Text result = fraction_pages::fraction_to_decimal_text(o.value);
   write(ctl::编辑框19, result);
   show(working::fraction_to_decimal_working(o.entry.c_str(), o.value,
@@ -72,19 +60,22 @@ QX_IMAGE_ROUTINE void OnMixedToDecimal() {
 }
 
 QX_IMAGE_ROUTINE void OnSquareFraction() {
-  const Operand o = read_operand(ctl::编辑框21);
+  const fraction_pages::OperandEntry o =
+      fraction_pages::read_operand_entry(ctl::编辑框21);
   write(ctl::编辑框22, fraction_pages::square_fraction_text(o.value));
   show(working::square_working(o.entry.c_str(), o.value));
 }
 
 QX_IMAGE_ROUTINE void OnReduceToInteger() {
-  const Operand o = read_operand(ctl::编辑框23);
+  const fraction_pages::OperandEntry o =
+      fraction_pages::read_operand_entry(ctl::编辑框23);
   write(ctl::编辑框24, fraction_pages::reduce_to_integer_text(o.value));
   show(working::nearest_integer_working(o.entry.c_str(), o.value));
 }
 
 QX_IMAGE_ROUTINE void OnFractionToMixed() {
-  const Operand o = read_operand(ctl::编辑框25);
+  const fraction_pages::OperandEntry o =
+      fraction_pages::read_operand_entry(ctl::编辑框25);
   write(ctl::编辑框27, fraction_pages::fraction_to_mixed_text(o.value));
   show(working::fraction_to_mixed_working(o.entry.c_str(), o.value));
 }

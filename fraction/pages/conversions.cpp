@@ -3,6 +3,8 @@
 
 #include "fraction/fraction.h"
 
+#include <utility>
+
 namespace qx::fraction_pages {
 
 using namespace qx::fraction;
@@ -25,6 +27,12 @@ sdk::Text no_number_text() { return format_fraction(kInvalidFraction); }
 DecimalEntry read_decimal_entry(const char *entry) {
   const double x = sdk::text_to_number(entry);
   return {sdk::to_text(x), decimal_to_fraction(x)};
+}
+
+OperandEntry read_operand_entry(std::uint32_t box) {
+  sdk::Text entry = sdk::read_text(box);
+  const Fraction value = text_to_fraction(entry.c_str());
+  return {std::move(entry), value};
 }
 
 sdk::Text fraction_to_decimal_text(Fraction f) {

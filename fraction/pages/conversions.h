@@ -7,6 +7,8 @@
 #include "fraction/fraction.h"
 #include "runtime/sdk/sdk.h"
 
+#include <cstdint>
+
 namespace qx::fraction_pages {
 
 // 数值到分数: a decimal number to a fraction ("0.75" gives "3/4").
@@ -37,6 +39,14 @@ struct DecimalEntry {
   fraction::Fraction value;
 };
 DecimalEntry read_decimal_entry(const char *entry);
+
+// An operand box read once through text_to_fraction, with its text for the
+// working.
+struct OperandEntry {
+  sdk::Text entry;
+  fraction::Fraction value;
+};
+OperandEntry read_operand_entry(std::uint32_t box);
 
 // The conversions of an operand text_to_fraction has read already, for a
 // handler that also builds the working from it.

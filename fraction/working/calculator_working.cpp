@@ -255,7 +255,8 @@ doc::Document reduce_working(const char *entry) {
     }
     const Wide divisor = gcd_of(numerator, denominator);
     if (numerator == 0) {
-      working.body(Line() << "分数部分是 0，写作 0/1：");
+      if (denominator != 1)
+        working.body(Line() << "分数部分是 0，写作 0/1：");
     } else if (divisor > 1) {
       working.body(Line() << "整数部分不变，分数部分的分子分母同除以最大公因数 "
                           << divisor << "：");
@@ -355,8 +356,8 @@ doc::Document common_denominator_working(const char *a_entry, Fraction a,
        {std::pair{left, first}, std::pair{right, second}}) {
     const Wide scale = multiple / value.denominator;
     if (scale == 1) {
-      working.formula(Line()
-                      << span_of(value) << " = " << box_fraction(over, false));
+      // Already over the common denominator: the fraction stands as it is.
+      working.formula(Line() << box_fraction(over, false));
       continue;
     }
     const std::string top = factor(value.numerator) + " × " + digits(scale);

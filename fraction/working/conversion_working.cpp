@@ -7,6 +7,7 @@
 
 #include <boost/multiprecision/cpp_int.hpp>
 
+#include <optional>
 #include <string>
 
 namespace qx::fraction::working {
@@ -17,9 +18,9 @@ using Big = boost::multiprecision::cpp_int;
 // The one operand of a conversion, named by default.
 constexpr std::string_view kOperand = "";
 
-// The most digits after the point a denominator 10^k in the field range
-// allows.
-constexpr std::size_t kMaxFractionDigits = 9;
+// The most digits a decimal's numerator over its power of ten may have, and
+// the highest power: both far inside the wide integer.
+constexpr std::size_t kLongestScaled = 36;
 
 bool is_ascii(std::string_view text) {
   for (const char c : text)
@@ -105,6 +106,11 @@ void decimal_steps(Working &working, const Value &v,
   working.equals(Line() << factor(v.numerator) << " ÷ " << v.denominator);
   const std::optional<std::string> exact =
       terminating_decimal(v.numerator, v.denominator);
+  if (v.denominator == 1 && exact && *exact == decimal_box) {
+    working.body(Line() << "分母是 1，商就是分子：");
+    working.equals(Line() << decimal_box);
+    return;
+  }
   if (exact && *exact == decimal_box) {
     working.body(Line() << "分母 " << v.denominator
                         << " 只含质因数 2 和 5，能化成有限小数：");
@@ -155,41 +161,79 @@ void mixed_steps(Working &working, const Value &v) {
   working.note(check);
 }
 
-// The decimal text as a fraction over a power of ten, reduced, when that is
-// how decimal_to_fraction made f; false when f is the nearest fraction
-// instead.
-bool decimal_text_steps(Working &working, std::string_view text, Fraction f) {
+// A decimal text as numerator / 10^places, exactly.
+struct ScaledDecimal {
+  Wide numerator;
+  std::size_t places = 0;
+};
+
+// The value of a decimal text ("-12.5", "5e-10", "1.25E+3"); nothing when
+// the text is no such number or too long to hold exactly.
+std::optional<ScaledDecimal> scaled_decimal(std::string_view text) {
   const bool negative = !text.empty() && text.front() == '-';
-  const std::string_view unsigned_text = negative ? text.substr(1) : text;
-  const std::size_t point = unsigned_text.find('.');
-  const std::string_view integer_text = unsigned_text.substr(0, point);
+  if (negative)
+    text.remove_prefix(1);
+  long exponent = 0;
+  if (const std::size_t e = text.find_first_of("eE");
+      e != std::string_view::npos) {
+    std::string_view power = text.substr(e + 1);
+    const bool down = !power.empty() && power.front() == '-';
+    if (!power.empty() && (power.front() == '-' || power.front() == '+'))
+      power.remove_prefix(1);
+    if (power.empty() || power.size() > 3 || !is_digits(power))
+      return std::nullopt;
+    for (const char c : power)
+      exponent = exponent * 10 + (c - '0');
+    if (down)
+      exponent = -exponent;
+    text = text.substr(0, e);
+  }
+  const std::size_t point = text.find('.');
+  const std::string_view integer_text = text.substr(0, point);
   const std::string_view digit_text = point == std::string_view::npos
                                           ? std::string_view()
-                                          : unsigned_text.substr(point + 1);
+                                          : text.substr(point + 1);
   if (!is_digits(integer_text) || !is_digits(digit_text) ||
-      integer_text.size() + digit_text.size() == 0 ||
-      digit_text.size() > kMaxFractionDigits || integer_text.size() > 10)
-    return false;
-  Wide scaled = 0;
-  Wide power = 1;
+      integer_text.size() + digit_text.size() == 0)
+    return std::nullopt;
+  const long places = static_cast<long>(digit_text.size()) - exponent;
+  const std::size_t zeros = places < 0 ? static_cast<std::size_t>(-places) : 0;
+  if (integer_text.size() + digit_text.size() + zeros > kLongestScaled ||
+      places > static_cast<long>(kLongestScaled))
+    return std::nullopt;
+  ScaledDecimal result{0, places < 0 ? 0 : static_cast<std::size_t>(places)};
   for (const char c : integer_text)
-    scaled = scaled * 10 + (c - '0');
-  for (const char c : digit_text) {
-    scaled = scaled * 10 + (c - '0');
+    result.numerator = result.numerator * 10 + (c - '0');
+  for (const char c : digit_text)
+    result.numerator = result.numerator * 10 + (c - '0');
+  for (std::size_t i = 0; i < zeros; ++i)
+    result.numerator *= 10;
+  if (negative)
+    result.numerator = -result.numerator;
+  return result;
+}
+
+// The decimal text as a fraction over a power of ten, reduced, when that is
+// exactly the value of f; false when f is the nearest fraction instead.
+bool decimal_text_steps(Working &working, std::string_view text, Fraction f) {
+  const std::optional<ScaledDecimal> decimal = scaled_decimal(text);
+  if (!decimal)
+    return false;
+  Wide power = 1;
+  for (std::size_t i = 0; i < decimal->places; ++i)
     power *= 10;
-  }
-  const Wide numerator = negative ? -scaled : scaled;
+  const Wide numerator = decimal->numerator;
   const Value reduced = lowest_terms(numerator, power);
   const Value shown = lowest_terms(f.numerator, f.denominator);
   if (reduced.numerator != shown.numerator ||
       reduced.denominator != shown.denominator)
     return false;
-  if (digit_text.empty()) {
+  if (decimal->places == 0) {
     working.body(Line() << "整数可以看作分母是 1 的分数：");
     working.then(Line() << text, fraction_span(numerator, 1));
     return true;
   }
-  working.body(Line() << "小数点后有 " << Wide{digit_text.size()}
+  working.body(Line() << "小数点后有 " << Wide{decimal->places}
                       << " 位数字，就写成分母是 " << power << " 的分数：");
   working.then(Line() << text, fraction_span(numerator, power));
   reduction_steps(working, numerator, power);
@@ -201,9 +245,11 @@ void decimal_working(Working &working, std::string_view text, Fraction f) {
     working.equals(box_fraction(f));
     return;
   }
-  working.body(Line() << text
-                      << " 写成分母是 10 的幂的分数时，分母超出 ±2147483647 "
-                         "的范围；取分母在范围内、与它最接近的分数：");
+  working.body(
+      Line()
+      << text
+      << " 写成分母是 10 的幂的分数并约分后，分子或分母仍超出 "
+         "±2147483647 的范围；取分子、分母都在范围内、与它最接近的分数：");
   working.formula(Line() << text << " ≈ " << box_fraction(f));
 }
 
@@ -256,7 +302,7 @@ doc::Document fraction_to_decimal_working(const char *entry, Fraction f,
   working.heading(kName);
   operand_note(working, kOperand, entry, f);
   const Value v = lowest_terms(f.numerator, f.denominator);
-  working.then(span_of(v));
+  working.restate(span_of(v));
   working.body(Line() << "分数的分子除以分母：");
   decimal_steps(working, v, decimal_box);
   return working.finish();
@@ -324,7 +370,7 @@ doc::Document nearest_integer_working(const char *entry, Fraction f) {
   const bool negative = v.numerator < 0;
   if (parts.remainder == 0) {
     working.body(Line() << "分子能被分母整除，分数本身就是整数：");
-    working.then(span_of(v));
+    working.restate(span_of(v));
     working.equals(number(nearest));
     return working.finish();
   }
@@ -351,7 +397,7 @@ doc::Document fraction_to_mixed_working(const char *entry, Fraction f) {
   working.heading(kName);
   operand_note(working, kOperand, entry, f);
   const Value v = lowest_terms(f.numerator, f.denominator);
-  working.then(span_of(v));
+  working.restate(span_of(v));
   mixed_steps(working, v);
   return working.finish();
 }

@@ -106,6 +106,13 @@ void Working::then(Line start, const doc::Span &value) {
   m_last_value = doc::to_plain_text(value);
 }
 
+void Working::restate(const doc::Span &value) {
+  if (m_last_value.empty())
+    then(value);
+  else
+    equals(value);
+}
+
 doc::Document Working::finish() {
   m_document.add(doc::ParagraphStyle::ReturnLink, {doc::text("返回使用指南")});
   return std::move(m_document);
@@ -284,13 +291,13 @@ void reduction_steps(Working &working, Wide numerator, Wide denominator) {
     working.equals(fraction_span(numerator, denominator));
   }
   const Wide divisor = gcd_of(numerator, denominator);
+  if (divisor == 1)
+    return;
   if (numerator == 0) {
     working.body(Line() << "分子是 0，分数的值是 0，分子分母同除以 " << divisor
                         << "：");
-  } else if (divisor > 1) {
-    working.body(Line() << "分子分母同除以最大公因数 " << divisor << "：");
   } else {
-    return;
+    working.body(Line() << "分子分母同除以最大公因数 " << divisor << "：");
   }
   working.equals(fraction_span(numerator / divisor, denominator / divisor));
 }

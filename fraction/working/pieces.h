@@ -65,6 +65,9 @@ public:
   void then(Line line) { then(line.take()); }
   // A formula line "start = value" that the next "=" lines continue.
   void then(Line start, const doc::Span &value);
+  // `value` after the lines before: "= value" when the last formula line
+  // ends in another value, nothing when in this one, else as then().
+  void restate(const doc::Span &value);
   // The document with the link back to the guide appended.
   doc::Document finish();
 

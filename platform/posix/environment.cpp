@@ -1,8 +1,6 @@
 // Environment variables on POSIX, with the bundled stand-in for SystemRoot.
 #include "platform/environment.h"
 
-#include "platform/library.h"
-
 #include <cstdlib>
 #include <string>
 
@@ -22,16 +20,6 @@ std::string environment_variable(std::string_view name) {
   if (name != kSystemRootVariable)
     return environment_variable(name, {});
   return environment_variable(name, bundled_system_root());
-}
-
-std::filesystem::path bundled_system_root() {
-  // This object lies in whichever module linked the platform layer: the
-  // runtime library, or the executable itself.
-  static const char marker = 0;
-  auto directory = module_directory(&marker);
-  if (!directory)
-    return {};
-  return *directory / kSystemRootDirectoryName;
 }
 
 } // namespace qx::platform

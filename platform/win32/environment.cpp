@@ -2,7 +2,6 @@
 // through code page 936 whatever the system's own ANSI code page is.
 #include "platform/environment.h"
 
-#include "platform/library.h"
 #include "platform/win32/wide_text.h"
 
 #include <windows.h>
@@ -65,14 +64,6 @@ std::string environment_variable(std::string_view name) {
       directory.data(), static_cast<UINT>(directory.size()));
   directory.resize(length < directory.size() ? length : 0);
   return environment_variable(name, std::filesystem::path(directory));
-}
-
-std::filesystem::path bundled_system_root() {
-  static const char marker = 0;
-  auto directory = module_directory(&marker);
-  if (!directory)
-    return {};
-  return *directory / kSystemRootDirectoryName;
 }
 
 } // namespace qx::platform

@@ -310,5 +310,11 @@ void release_library(LibraryHandle library) {
 } // namespace qx::platform
 
 extern "C" int qx_platform_register_frames_of(void *module) {
-  return qx::platform::register_frames_of(static_cast<HMODULE>(module)) ? 1 : 0;
+  // Called from another module's code: nothing may unwind out of here.
+  try {
+    return qx::platform::register_frames_of(static_cast<HMODULE>(module)) ? 1
+                                                                          : 0;
+  } catch (...) {
+    return 0;
+  }
 }

@@ -3,7 +3,6 @@
 // place the working of a calculation when the program hands one over.
 #include "runtime/webpane/webpane.h"
 
-#include "base/format_error.h"
 #include "document/document_codec.h"
 #include "platform/library.h"
 #include "runtime/webpane/shipped_page.h"
@@ -16,6 +15,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <exception>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -136,17 +136,18 @@ QX_WEBPANE_EXPORT int WebPaneShowDocument(void *view, const uint8_t *bytes,
       static_cast<QObject *>(static_cast<QWidget *>(view)));
   if (!page || (!bytes && size != 0))
     return 0;
-  qx::doc::Document working;
+  // Called from the runtime's code: a refused document or a failed
+  // allocation is a 0, never an exception that unwinds into the caller.
   try {
-    working = qx::doc::decode(std::span(bytes, size));
-  } catch (const qx::FormatError &) {
+    const qx::doc::Document working = qx::doc::decode(std::span(bytes, size));
+    std::function<void()> onReturn;
+    if (on_return)
+      onReturn = [on_return, context, tag] { on_return(context, tag); };
+    page->showWorking(working, std::move(onReturn));
+    return 1;
+  } catch (const std::exception &) {
     return 0;
   }
-  std::function<void()> onReturn;
-  if (on_return)
-    onReturn = [on_return, context, tag] { on_return(context, tag); };
-  page->showWorking(working, std::move(onReturn));
-  return 1;
 }
 
 } // extern "C"

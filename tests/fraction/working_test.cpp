@@ -256,6 +256,15 @@ const Exercise kExercises[] = {
      "1/6 = (1 × 2)/(6 × 2) = 2/12\n"
      "3/4 = (3 × 3)/(4 × 3) = 9/12\n"
      "返回使用指南\n"},
+    {"common denominator that one operand has already",
+     [] {
+       return common_denominator_working("-6/7", {-6, 7}, "39/28", {39, 28});
+     },
+     "通分\n"
+     "7 和 28 的最小公倍数是 28，以 28 为公分母，分子分母同乘一个数：\n"
+     "-6/7 = ((-6) × 4)/(7 × 4) = -24/28\n"
+     "39/28\n"
+     "返回使用指南\n"},
     {"decimal to fraction",
      [] {
        return decimal_to_fraction_working("0.75", {3, 4});
@@ -279,9 +288,46 @@ const Exercise kExercises[] = {
        return decimal_to_fraction_working("0.333333333333333", {1, 3});
      },
      "小数化为分数\n"
-     "0.333333333333333 写成分母是 10 的幂的分数时，分母超出 ±2147483647 "
-     "的范围；取分母在范围内、与它最接近的分数：\n"
+     "0.333333333333333 写成分母是 10 的幂的分数并约分后，分子或分母仍超出 "
+     "±2147483647 的范围；取分子、分母都在范围内、与它最接近的分数：\n"
      "0.333333333333333 ≈ 1/3\n"
+     "返回使用指南\n"},
+    {"decimal with ten places that is exactly a fraction in range",
+     [] {
+       return decimal_to_fraction_working("0.0009765625", {1, 1024});
+     },
+     "小数化为分数\n"
+     "小数点后有 10 位数字，就写成分母是 10000000000 的分数：\n"
+     "0.0009765625 = 9765625/10000000000\n"
+     "分子分母同除以最大公因数 9765625：\n"
+     "= 1/1024\n"
+     "返回使用指南\n"},
+    {"decimal the runtime writes with an exponent",
+     [] {
+       return decimal_to_fraction_working("-5e-10", {-1, 2000000000});
+     },
+     "小数化为分数\n"
+     "小数点后有 10 位数字，就写成分母是 10000000000 的分数：\n"
+     "-5e-10 = -5/10000000000\n"
+     "分子分母同除以最大公因数 5：\n"
+     "= -1/2000000000\n"
+     "返回使用指南\n"},
+    {"whole number with an exponent",
+     [] {
+       return decimal_to_fraction_working("1.25E+3", {1250, 1});
+     },
+     "小数化为分数\n"
+     "整数可以看作分母是 1 的分数：\n"
+     "1.25E+3 = 1250/1\n"
+     "返回使用指南\n"},
+    {"decimal whose numerator over a power of ten is too large",
+     [] {
+       return decimal_to_fraction_working("2147483646.5", {2147483646, 1});
+     },
+     "小数化为分数\n"
+     "2147483646.5 写成分母是 10 的幂的分数并约分后，分子或分母仍超出 "
+     "±2147483647 的范围；取分子、分母都在范围内、与它最接近的分数：\n"
+     "2147483646.5 ≈ 2147483646/1\n"
      "返回使用指南\n"},
     {"decimal to mixed",
      [] {
@@ -446,12 +492,91 @@ const Exercise kExercises[] = {
      "分子的绝对值小于分母，是真分数，整数部分是 0：\n"
      "= -0&3/4\n"
      "返回使用指南\n"},
+    {"zero over a negative denominator as a decimal",
+     [] {
+       return fraction_to_decimal_working("0/-5", {0, -5}, "0");
+     },
+     "分数化为小数\n"
+     "输入的数先化成最简分数：\n"
+     "0/-5\n"
+     "分子是 0，分数的值是 0，分子分母同除以 5：\n"
+     "= 0/-1\n"
+     "= 0/1\n"
+     "分数的分子除以分母：\n"
+     "= 0 ÷ 1\n"
+     "分母是 1，商就是分子：\n"
+     "= 0\n"
+     "返回使用指南\n"},
+    {"whole number as a decimal",
+     [] {
+       return fraction_to_decimal_working("23", {23, 1}, "23");
+     },
+     "分数化为小数\n"
+     "输入的数 23 读作 23/1。\n"
+     "23/1\n"
+     "分数的分子除以分母：\n"
+     "= 23 ÷ 1\n"
+     "分母是 1，商就是分子：\n"
+     "= 23\n"
+     "返回使用指南\n"},
+};
+
+// Builders whose values leave a step with nothing to do: a zero over 1, a
+// fraction part that comes out whole over 1.
+const Exercise kBareSteps[] = {
+    {"like zeros",
+     [] {
+       return stacked_arith_working({0, -5}, kAdd, {0, -3});
+     },
+     nullptr},
+    {"difference to zero",
+     [] {
+       return text_arith_working("17/17", {1, 1}, kSub, "1", {1, 1});
+     },
+     nullptr},
+    {"zero mixed number", [] { return mixed_to_fraction_working("-0&0/1"); },
+     nullptr},
+    {"carry over 1", [] { return reduce_working("-15&17/-1"); }, nullptr},
+    {"whole fraction part", [] { return reduce_working("2&6/3"); }, nullptr},
+    {"zero over -1", [] { return reduce_working("0/-1"); }, nullptr},
+    {"zero over -5", [] { return reduce_working("0/-5"); }, nullptr},
+    {"zero to decimal",
+     [] {
+       return fraction_to_decimal_working("0/-5", {0, -5}, "0");
+     },
+     nullptr},
 };
 
 TEST(FractionWorking, TextbookExercises) {
   for (const Exercise &exercise : kExercises) {
     SCOPED_TRACE(exercise.name);
     EXPECT_EQ(plain(exercise.build()), exercise.expected);
+  }
+}
+
+TEST(FractionWorking, EveryAnnouncedStepIsShown) {
+  // A line that ends in "：" announces the formula under it.
+  std::vector<const Exercise *> all;
+  for (const Exercise &exercise : kExercises)
+    all.push_back(&exercise);
+  for (const Exercise &exercise : kBareSteps)
+    all.push_back(&exercise);
+  for (const Exercise *exercise : all) {
+    SCOPED_TRACE(exercise->name);
+    const doc::Document document = exercise->build();
+    const std::vector<doc::Paragraph> &paragraphs = document.paragraphs;
+    for (std::size_t i = 0; i < paragraphs.size(); ++i) {
+      const std::string text = doc::to_plain_text(paragraphs[i].content);
+      if (paragraphs[i].style != doc::ParagraphStyle::Body ||
+          !text.ends_with("："))
+        continue;
+      ASSERT_LT(i + 1, paragraphs.size()) << text;
+      const doc::ParagraphStyle next = paragraphs[i + 1].style;
+      EXPECT_TRUE(next == doc::ParagraphStyle::Formula ||
+                  next == doc::ParagraphStyle::Body)
+          << text << "\n"
+          << plain(document);
+    }
   }
 }
 
@@ -766,10 +891,13 @@ TEST_F(FractionWorkingAgreement, ReductionAndCommonDenominatorShowTheirBoxes) {
     const std::string first_box(format_fraction(first, false).view());
     const std::string second_box(format_fraction(second, false).view());
     if (is_valid(first) && is_valid(ta) && is_valid(tb)) {
-      EXPECT_NE(common.find("= " + first_box + "\n"), std::string::npos)
-          << common;
-      EXPECT_NE(common.find("= " + second_box + "\n"), std::string::npos)
-          << common;
+      // Each line of the two ends in its box, or is the box itself when
+      // the fraction has the common denominator already.
+      for (const std::string &box : {first_box, second_box})
+        EXPECT_TRUE(common.find("= " + box + "\n") != std::string::npos ||
+                    common.find("\n" + box + "\n") != std::string::npos)
+            << box << "\n"
+            << common;
     } else {
       EXPECT_NE(common.find("结果显示为 " + first_box + " 和 " + second_box),
                 std::string::npos)
