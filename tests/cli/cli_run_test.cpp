@@ -1,60 +1,20 @@
 // The real quadrix-cli binary on scripts: a few actions on every page, the
 // menu, the random links with a fixed seed, and every kind of refusal.
-#include <gtest/gtest.h>
+#include "tests/cli/run_cli.h"
 
-#include <sys/wait.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 
 namespace {
 
-struct Result {
-  std::string out;
-  std::string err;
-  int status = -1;
-};
-
-std::string readFile(const std::string &path) {
-  std::ifstream file(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(file), {}};
-}
-
-std::string quoted(const std::string &text) {
-  std::string result = "'";
-  for (char c : text)
-    result += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return result + "'";
-}
-
-// Runs quadrix-cli with `arguments` (already quoted) and `script` on its
-// standard input.
-Result runCli(const std::string &script, const std::string &arguments = "") {
-  std::string name =
-      ::testing::UnitTest::GetInstance()->current_test_info()->name();
-  std::replace(name.begin(), name.end(), '/', '_');
-  const std::string base = ::testing::TempDir() + "quadrix_cli_" + name;
-  const std::string in = base + ".qxs", out = base + ".out",
-                    err = base + ".err";
-  std::ofstream(in, std::ios::binary) << script;
-  const std::string command = quoted(QX_TEST_CLI) + " " + arguments + " < " +
-                              quoted(in) + " > " + quoted(out) + " 2> " +
-                              quoted(err);
-  const int raw = std::system(command.c_str());
-  Result result;
-  result.out = readFile(out);
-  result.err = readFile(err);
-  result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  for (const std::string &file : {in, out, err})
-    std::remove(file.c_str());
-  return result;
-}
+using qx::test::Result;
+using qx::test::runCli;
 
 struct Case {
   const char *name;
