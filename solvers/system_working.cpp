@@ -78,7 +78,7 @@ void add_reason(doc::Document &working, const SystemInput &k,
             .take());
     return;
   }
-  // The other row's left side is m times the base row's (m may be 0).
+  // The other row's left side is m times the base row's, m != 0.
   const bool first_is_base = a1 != 0 || b1 != 0;
   const std::string_view base_name = first_is_base ? "第一个" : "第二个";
   const std::string_view other_name = first_is_base ? "第二个" : "第一个";
@@ -88,6 +88,28 @@ void add_reason(doc::Document &working, const SystemInput &k,
   const Int128 other_a = first_is_base ? a2 : a1;
   const Int128 other_b = first_is_base ? b2 : b1;
   const Int128 other_c = first_is_base ? c2 : c1;
+  if (other_a == 0 && other_b == 0) {
+    // A row without unknowns decides alone: 0 = 0 holds and leaves the
+    // other equation, 0 = c does not hold.
+    working.add(ParagraphStyle::Body,
+                (Line("因为 D = 0，所以方程组没有唯一的解。")
+                 << other_name << "方程中 x、y 的系数都是 0，这个方程化为 0 = "
+                 << parts::integer_text(other_c) << "。")
+                    .take());
+    if (kind == SolutionKind::Infinite) {
+      working.add(ParagraphStyle::Body,
+                  (Line("0 = 0 对任意的 x、y 都成立，方程组只剩下")
+                   << base_name << "方程 " << row(base_a, base_b, base_c)
+                   << "，它有无数个解，所以方程组有无数解。")
+                      .take());
+      return;
+    }
+    working.add(ParagraphStyle::Body,
+                (Line("0 = ")
+                 << parts::integer_text(other_c) << " 不成立，所以方程组无解。")
+                    .take());
+    return;
+  }
   const Rational m = base_a != 0 ? parts::reduced(other_a, base_a)
                                  : parts::reduced(other_b, base_b);
   assert((Rational{base_a, 1} * m == parts::reduced(other_a, 1) &&
