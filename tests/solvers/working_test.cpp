@@ -345,6 +345,29 @@ TEST(EquationWorking, EveryWorkingEndsWithTheReturnLink) {
   }
 }
 
+// Roots outside the real numbers are a note after the verdict: every
+// paragraph from the verdict to the link is a note, none a step heading.
+TEST(EquationWorking, ComplexRootsStandAsANote) {
+  const struct {
+    std::int32_t a, b, c;
+  } cases[] = {{1, 0, 1}, {1, 1, 1}, {-2, 2, -5}, {4, 4, 5}};
+  for (const auto &k : cases) {
+    SCOPED_TRACE(testing::Message() << k.a << ", " << k.b << ", " << k.c);
+    const doc::Document d =
+        quadratic_working({{k.a, ""}, {k.b, ""}, {k.c, ""}}, "", "");
+    std::size_t verdict = 0;
+    while (
+        verdict < d.paragraphs.size() &&
+        doc::to_plain_text(d.paragraphs[verdict].content).find("没有实数根") ==
+            std::string::npos)
+      ++verdict;
+    ASSERT_LT(verdict + 3, d.paragraphs.size());
+    for (std::size_t i = verdict + 1; i + 1 < d.paragraphs.size(); ++i)
+      EXPECT_EQ(d.paragraphs[i].style, doc::ParagraphStyle::Note)
+          << doc::to_plain_text(d.paragraphs[i].content);
+  }
+}
+
 // ---- Agreement with the boxes over random coefficients ----
 
 // The pieces of a span between the separators (" = ", " ≈ ", "，") in its
