@@ -41,14 +41,6 @@ Line row(const Int128 &a, const Int128 &b, const Int128 &c) {
          << " = " << parts::integer_text(c);
 }
 
-// a × x + b × y with the values put in.
-Line substituted(const Int128 &a, const Int128 &b, const Rational &x,
-                 const Rational &y) {
-  return Line() << parts::factor(a) << " × " << parts::rational_factor(x)
-                << " + " << parts::factor(b) << " × "
-                << parts::rational_factor(y);
-}
-
 Line letter(std::string_view name, std::string_view index) {
   return parts::indexed(name, index);
 }
@@ -209,16 +201,18 @@ doc::Document system_working(const SystemInput &k, std::string_view x_box,
   // reduced fractions could take 2^160.
   const Rational first = parts::reduced(a1 * dx + b1 * dy, d);
   const Rational second = parts::reduced(a2 * dx + b2 * dy, d);
-  working.add(ParagraphStyle::Formula,
-              (Line("第一个方程：左边 = ")
-               << substituted(a1, b1, x, y) << " = " << parts::rational(first)
-               << "，右边 = " << parts::integer_text(c1))
-                  .take());
-  working.add(ParagraphStyle::Formula,
-              (Line("第二个方程：左边 = ")
-               << substituted(a2, b2, x, y) << " = " << parts::rational(second)
-               << "，右边 = " << parts::integer_text(c2))
-                  .take());
+  working.add(
+      ParagraphStyle::Formula,
+      (Line("第一个方程：左边 = ")
+       << parts::worked_out(parts::substituted({{a1, x}, {b1, y}}), first)
+       << "，右边 = " << parts::integer_text(c1))
+          .take());
+  working.add(
+      ParagraphStyle::Formula,
+      (Line("第二个方程：左边 = ")
+       << parts::worked_out(parts::substituted({{a2, x}, {b2, y}}), second)
+       << "，右边 = " << parts::integer_text(c2))
+          .take());
   assert((first == Rational{c1, 1} && second == Rational{c2, 1}));
   working.add(
       ParagraphStyle::Body,

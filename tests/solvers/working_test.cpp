@@ -170,7 +170,7 @@ TEST(EquationWorking, TextbookExercisesInFull) {
        "检验\n"
        "把 x = 1，y = 2 代入方程组：\n"
        "第一个方程：左边 = 2 × 1 + 3 × 2 = 8，右边 = 8\n"
-       "第二个方程：左边 = 1 × 1 + (−1) × 2 = −1，右边 = −1\n"
+       "第二个方程：左边 = 1 − 2 = −1，右边 = −1\n"
        "两个方程的左边都等于右边，所以这组值是原方程组的解。\n"
        "返回使用指南\n"},
       {"x + y = 2, x + y = 3", system_text({1, 1, 2, 1, 1, 3}),
@@ -223,7 +223,10 @@ TEST(EquationWorking, KeyLinesOfExercises) {
        {"x + 5 = 0", "移项", "x = -5", "检验"}},
       {"x = 0: already solved",
        linear_text({1, ""}, {0, ""}),
-       {"x = 0", "方程的解", "x = 0", "左边 = 1 × 0 = 0，右边 = 0"}},
+       {"x = 0", "方程的解", "x = 0", "左边 = 0，右边 = 0"}},
+      {"−x − 3 = 0: a negative value after a minus",
+       linear_text({-1, ""}, {-3, ""}),
+       {"−x = 3", "x = 3/−1 = -3", "左边 = −(−3) − 3 = 0，右边 = 0"}},
       {"4x = 0: nothing to transpose",
        linear_text({4, ""}, {0, ""}),
        {"4x = 0", "系数化为1", "x = 0/4 = 0"}},
@@ -322,7 +325,11 @@ TEST(EquationWorking, KeyLinesOfExercises) {
        system_text({1, 3, 1, 2, -1, 1}),
        {"x = D_x/D = −4/−7 = 4/7 ≈ 0.571428571428571",
         "y = D_y/D = −1/−7 = 1/7 ≈ 0.142857142857143",
-        "第一个方程：左边 = 1 × 4/7 + 3 × 1/7 = 1，右边 = 1"}},
+        "第一个方程：左边 = 4/7 + 3 × 1/7 = 1，右边 = 1"}},
+      {"x = 2, x − y = 5: the substitution follows the equations as written",
+       system_text({1, 0, 2, 1, -1, 5}),
+       {"x = 2", "x − y = 5", "第一个方程：左边 = 2，右边 = 2",
+        "第二个方程：左边 = 2 − (−3) = 5，右边 = 5"}},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(c.name);
