@@ -199,21 +199,19 @@ doc::Document system_working(const SystemInput &k, std::string_view x_box,
                   .take());
   // a x + b y over the common denominator D: below 2^98, where adding the
   // reduced fractions could take 2^160.
-  const Rational first = parts::reduced(a1 * dx + b1 * dy, d);
-  const Rational second = parts::reduced(a2 * dx + b2 * dy, d);
-  working.add(
-      ParagraphStyle::Formula,
-      (Line("第一个方程：左边 = ")
-       << parts::worked_out(parts::substituted({{a1, x}, {b1, y}}), first)
-       << "，右边 = " << parts::integer_text(c1))
-          .take());
-  working.add(
-      ParagraphStyle::Formula,
-      (Line("第二个方程：左边 = ")
-       << parts::worked_out(parts::substituted({{a2, x}, {b2, y}}), second)
-       << "，右边 = " << parts::integer_text(c2))
-          .take());
-  assert((first == Rational{c1, 1} && second == Rational{c2, 1}));
+  const auto check_line = [&](std::string_view name, const Int128 &a,
+                              const Int128 &b, const Int128 &c) {
+    const Rational left = parts::reduced(a * dx + b * dy, d);
+    assert(left == (Rational{c, 1}));
+    working.add(ParagraphStyle::Formula,
+                (Line(name) << "方程：左边 = "
+                            << parts::worked_out(
+                                   parts::substituted({{a, x}, {b, y}}), left)
+                            << "，右边 = " << parts::integer_text(c))
+                    .take());
+  };
+  check_line("第一个", a1, b1, c1);
+  check_line("第二个", a2, b2, c2);
   working.add(
       ParagraphStyle::Body,
       {doc::text("两个方程的左边都等于右边，所以这组值是原方程组的解。")});
