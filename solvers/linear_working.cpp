@@ -62,13 +62,11 @@ doc::Document linear_working(const Coefficient &a_in, const Coefficient &b_in,
   working.add(
       ParagraphStyle::Body,
       (Line("把 x = ") << parts::rational(x) << " 代入原方程，得").take());
-  Line check("左边 = ");
-  check << parts::integer_text(a) << " × " << parts::rational_factor(x);
-  if (b != 0)
-    check << (b < 0 ? " \u2212 " : " + ")
-          << parts::integer_text(b < 0 ? -b : b);
-  check << " = " << parts::rational(left) << "，右边 = 0";
-  working.add(ParagraphStyle::Formula, check.take());
+  working.add(ParagraphStyle::Formula,
+              (Line("左边 = ")
+               << parts::worked_out(parts::substituted({{a, x}, {b, {}}}), left)
+               << "，右边 = 0")
+                  .take());
   assert(left.numerator == 0);
   working.add(ParagraphStyle::Body, (Line("左边 = 右边，所以 x = ")
                                      << parts::rational(x) << " 是原方程的解。")

@@ -80,7 +80,8 @@ Line leading_coefficient(const Int128 &a) {
 }
 
 // "x = A = B = C" without a step that reads like the one before it.
-void add_chain(doc::Document &working, Line head, std::vector<Line> steps) {
+void add_chain(doc::Document &working, Line head, std::vector<Line> steps,
+               ParagraphStyle style = ParagraphStyle::Formula) {
   std::string last;
   bool first = true;
   for (Line &step : steps) {
@@ -91,7 +92,7 @@ void add_chain(doc::Document &working, Line head, std::vector<Line> steps) {
     last = rendered;
     first = false;
   }
-  working.add(ParagraphStyle::Formula, head.take());
+  working.add(style, head.take());
 }
 
 Line x_index(std::string_view index) { return parts::indexed("x", index); }
@@ -238,13 +239,10 @@ doc::Document quadratic_working(const QuadraticCoefficients &k,
     working.add(ParagraphStyle::Note, (Line("在复数范围内，由求根公式 x = ")
                                        << formula_in_letters() << "，得")
                                           .take());
-    std::vector<Line> steps;
-    steps.push_back(substituted);
-    steps.push_back(simplified);
-    steps.push_back(root_form(p, SignKind::PlusMinus, q, r, den, true));
-    Line chain("x = ");
-    add_chain(working, chain, std::move(steps));
-    working.paragraphs.back().style = ParagraphStyle::Note;
+    add_chain(working, Line("x = "),
+              {substituted, simplified,
+               root_form(p, SignKind::PlusMinus, q, r, den, true)},
+              ParagraphStyle::Note);
     working.add(ParagraphStyle::Note,
                 (Line("即 ") << x_index("1") << " = "
                              << root_form(p, x1_sign, q, r, den, true) << "，"

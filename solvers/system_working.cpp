@@ -41,14 +41,6 @@ Line row(const Int128 &a, const Int128 &b, const Int128 &c) {
          << " = " << parts::integer_text(c);
 }
 
-// a × x + b × y with the values put in.
-Line substituted(const Int128 &a, const Int128 &b, const Rational &x,
-                 const Rational &y) {
-  return Line() << parts::factor(a) << " × " << parts::rational_factor(x)
-                << " + " << parts::factor(b) << " × "
-                << parts::rational_factor(y);
-}
-
 Line letter(std::string_view name, std::string_view index) {
   return parts::indexed(name, index);
 }
@@ -78,7 +70,7 @@ void add_reason(doc::Document &working, const SystemInput &k,
             .take());
     return;
   }
-  // The other row's left side is m times the base row's (m may be 0).
+  // The other row's left side is m times the base row's, m != 0.
   const bool first_is_base = a1 != 0 || b1 != 0;
   const std::string_view base_name = first_is_base ? "第一个" : "第二个";
   const std::string_view other_name = first_is_base ? "第二个" : "第一个";
@@ -88,6 +80,28 @@ void add_reason(doc::Document &working, const SystemInput &k,
   const Int128 other_a = first_is_base ? a2 : a1;
   const Int128 other_b = first_is_base ? b2 : b1;
   const Int128 other_c = first_is_base ? c2 : c1;
+  if (other_a == 0 && other_b == 0) {
+    // A row without unknowns decides alone: 0 = 0 holds and leaves the
+    // other equation, 0 = c does not hold.
+    working.add(ParagraphStyle::Body,
+                (Line("因为 D = 0，所以方程组没有唯一的解。")
+                 << other_name << "方程中 x、y 的系数都是 0，这个方程化为 0 = "
+                 << parts::integer_text(other_c) << "。")
+                    .take());
+    if (kind == SolutionKind::Infinite) {
+      working.add(ParagraphStyle::Body,
+                  (Line("0 = 0 对任意的 x、y 都成立，方程组只剩下")
+                   << base_name << "方程 " << row(base_a, base_b, base_c)
+                   << "，它有无数个解，所以方程组有无数解。")
+                      .take());
+      return;
+    }
+    working.add(ParagraphStyle::Body,
+                (Line("0 = ")
+                 << parts::integer_text(other_c) << " 不成立，所以方程组无解。")
+                    .take());
+    return;
+  }
   const Rational m = base_a != 0 ? parts::reduced(other_a, base_a)
                                  : parts::reduced(other_b, base_b);
   assert((Rational{base_a, 1} * m == parts::reduced(other_a, 1) &&
@@ -185,19 +199,19 @@ doc::Document system_working(const SystemInput &k, std::string_view x_box,
                   .take());
   // a x + b y over the common denominator D: below 2^98, where adding the
   // reduced fractions could take 2^160.
-  const Rational first = parts::reduced(a1 * dx + b1 * dy, d);
-  const Rational second = parts::reduced(a2 * dx + b2 * dy, d);
-  working.add(ParagraphStyle::Formula,
-              (Line("第一个方程：左边 = ")
-               << substituted(a1, b1, x, y) << " = " << parts::rational(first)
-               << "，右边 = " << parts::integer_text(c1))
-                  .take());
-  working.add(ParagraphStyle::Formula,
-              (Line("第二个方程：左边 = ")
-               << substituted(a2, b2, x, y) << " = " << parts::rational(second)
-               << "，右边 = " << parts::integer_text(c2))
-                  .take());
-  assert((first == Rational{c1, 1} && second == Rational{c2, 1}));
+  const auto check_line = [&](std::string_view name, const Int128 &a,
+                              const Int128 &b, const Int128 &c) {
+    const Rational left = parts::reduced(a * dx + b * dy, d);
+    assert(left == (Rational{c, 1}));
+    working.add(ParagraphStyle::Formula,
+                (Line(name) << "方程：左边 = "
+                            << parts::worked_out(
+                                   parts::substituted({{a, x}, {b, y}}), left)
+                            << "，右边 = " << parts::integer_text(c))
+                    .take());
+  };
+  check_line("第一个", a1, b1, c1);
+  check_line("第二个", a2, b2, c2);
   working.add(
       ParagraphStyle::Body,
       {doc::text("两个方程的左边都等于右边，所以这组值是原方程组的解。")});

@@ -107,17 +107,27 @@ Line indexed(std::string_view name, std::string_view index) {
   return Line(name) << doc::subscript({doc::text(index)});
 }
 
+namespace {
+
+// The sign of a term of a sum: a leading minus for the first term, " + " or
+// " − " between terms.
+void append_sign(Line &line, const Int128 &coefficient, bool first) {
+  const bool negative = coefficient < 0;
+  if (first)
+    line << (negative ? kMinus : "");
+  else
+    line << (negative ? " \u2212 " : " + ");
+}
+
+} // namespace
+
 Line polynomial(std::initializer_list<Term> terms) {
   Line line;
   bool first = true;
   for (const Term &term : terms) {
     if (term.coefficient == 0)
       continue;
-    const bool negative = term.coefficient < 0;
-    if (first)
-      line << (negative ? kMinus : "");
-    else
-      line << (negative ? " \u2212 " : " + ");
+    append_sign(line, term.coefficient, first);
     const Int128 size = magnitude(term.coefficient);
     if (size != 1 || term.variable.span().empty())
       line << size.str();
@@ -127,6 +137,38 @@ Line polynomial(std::initializer_list<Term> terms) {
   if (first)
     line << "0";
   return line;
+}
+
+Line substituted(std::initializer_list<Substitution> terms) {
+  Line line;
+  bool first = true;
+  for (const Substitution &term : terms) {
+    if (term.coefficient == 0)
+      continue;
+    const Int128 size = magnitude(term.coefficient);
+    if (!term.value) {
+      append_sign(line, term.coefficient, first);
+      line << size.str();
+    } else if (first && term.coefficient == 1) {
+      line << rational(*term.value);
+    } else {
+      append_sign(line, term.coefficient, first);
+      if (size != 1)
+        line << size.str() << " × ";
+      line << rational_factor(*term.value);
+    }
+    first = false;
+  }
+  if (first)
+    line << "0";
+  return line;
+}
+
+Line worked_out(Line expression, const Rational &value) {
+  const Line result = rational(value);
+  if (expression.span() == result.span())
+    return expression;
+  return expression << " = " << result;
 }
 
 bool decimal_equals(std::string_view text, const Rational &value) {

@@ -7,6 +7,7 @@
 #include "solvers/working.h"
 
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -70,6 +71,21 @@ struct Term {
   Line variable;
 };
 Line polynomial(std::initializer_list<Term> terms);
+
+// A polynomial's left side with the values put in for its letters, written
+// as the polynomial is: zero terms left out, no factor 1, "−" for −1, a
+// negative value in parentheses after a sign or a factor ("3 × (−2)",
+// "x − (−2)"), and "0" when every term is zero. A term without a value is
+// a constant term.
+struct Substitution {
+  Int128 coefficient;
+  std::optional<Rational> value;
+};
+Line substituted(std::initializer_list<Substitution> terms);
+
+// "expression = value", or the value alone when the expression already
+// reads as it ("左边 = 3", not "左边 = 3 = 3").
+Line worked_out(Line expression, const Rational &value);
 
 // "x = 3/2 = 1.5" ends: " = box" when the box's decimal is the exact value,
 // " ≈ box" when it is rounded. A whole number is written only as the box

@@ -170,7 +170,7 @@ TEST(EquationWorking, TextbookExercisesInFull) {
        "检验\n"
        "把 x = 1，y = 2 代入方程组：\n"
        "第一个方程：左边 = 2 × 1 + 3 × 2 = 8，右边 = 8\n"
-       "第二个方程：左边 = 1 × 1 + (−1) × 2 = −1，右边 = −1\n"
+       "第二个方程：左边 = 1 − 2 = −1，右边 = −1\n"
        "两个方程的左边都等于右边，所以这组值是原方程组的解。\n"
        "返回使用指南\n"},
       {"x + y = 2, x + y = 3", system_text({1, 1, 2, 1, 1, 3}),
@@ -223,7 +223,10 @@ TEST(EquationWorking, KeyLinesOfExercises) {
        {"x + 5 = 0", "移项", "x = -5", "检验"}},
       {"x = 0: already solved",
        linear_text({1, ""}, {0, ""}),
-       {"x = 0", "方程的解", "x = 0", "左边 = 1 × 0 = 0，右边 = 0"}},
+       {"x = 0", "方程的解", "x = 0", "左边 = 0，右边 = 0"}},
+      {"−x − 3 = 0: a negative value after a minus",
+       linear_text({-1, ""}, {-3, ""}),
+       {"−x = 3", "x = 3/−1 = -3", "左边 = −(−3) − 3 = 0，右边 = 0"}},
       {"4x = 0: nothing to transpose",
        linear_text({4, ""}, {0, ""}),
        {"4x = 0", "系数化为1", "x = 0/4 = 0"}},
@@ -291,9 +294,21 @@ TEST(EquationWorking, KeyLinesOfExercises) {
         "3，右边不成同一比例，两个方程互相矛盾，所以方程组无解。"}},
       {"0x + 0y = 1, x + y = 1: the first row has no left side",
        system_text({0, 0, 1, 1, 1, 1}),
-       {"0 = 1", "第一个方程中 x、y 的系数是第二个方程的 0 倍。",
-        "第一个方程的右边是 1，第二个方程右边的 0 倍是 "
-        "0，右边不成同一比例，两个方程互相矛盾，所以方程组无解。"}},
+       {"0 = 1",
+        "因为 D = 0，所以方程组没有唯一的解。第一个方程中 x、y 的系数都是 "
+        "0，这个方程化为 0 = 1。",
+        "0 = 1 不成立，所以方程组无解。"}},
+      {"x − 2y = 3, 0x + 0y = 0: one equation is left",
+       system_text({1, -2, 3, 0, 0, 0}),
+       {"0 = 0",
+        "因为 D = 0，所以方程组没有唯一的解。第二个方程中 x、y 的系数都是 "
+        "0，这个方程化为 0 = 0。",
+        "0 = 0 对任意的 x、y 都成立，方程组只剩下第一个方程 x − 2y = "
+        "3，它有无数个解，所以方程组有无数解。"}},
+      {"3y = 2, 0x + 0y = −5: the second row alone is false",
+       system_text({0, 3, 2, 0, 0, -5}),
+       {"第二个方程中 x、y 的系数都是 0，这个方程化为 0 = −5。",
+        "0 = −5 不成立，所以方程组无解。"}},
       {"all zero: infinitely many",
        system_text({0, 0, 0, 0, 0, 0}),
        {"两个方程中未知数的系数都是 0，方程组化为 0 = 0，0 = 0。",
@@ -310,7 +325,11 @@ TEST(EquationWorking, KeyLinesOfExercises) {
        system_text({1, 3, 1, 2, -1, 1}),
        {"x = D_x/D = −4/−7 = 4/7 ≈ 0.571428571428571",
         "y = D_y/D = −1/−7 = 1/7 ≈ 0.142857142857143",
-        "第一个方程：左边 = 1 × 4/7 + 3 × 1/7 = 1，右边 = 1"}},
+        "第一个方程：左边 = 4/7 + 3 × 1/7 = 1，右边 = 1"}},
+      {"x = 2, x − y = 5: the substitution follows the equations as written",
+       system_text({1, 0, 2, 1, -1, 5}),
+       {"x = 2", "x − y = 5", "第一个方程：左边 = 2，右边 = 2",
+        "第二个方程：左边 = 2 − (−3) = 5，右边 = 5"}},
   };
   for (const auto &c : cases) {
     SCOPED_TRACE(c.name);
@@ -330,6 +349,29 @@ TEST(EquationWorking, EveryWorkingEndsWithTheReturnLink) {
     EXPECT_EQ(d.paragraphs.back(),
               (doc::Paragraph{doc::ParagraphStyle::ReturnLink,
                               {doc::text("返回使用指南")}}));
+  }
+}
+
+// Roots outside the real numbers are a note after the verdict: every
+// paragraph from the verdict to the link is a note, none a step heading.
+TEST(EquationWorking, ComplexRootsStandAsANote) {
+  const struct {
+    std::int32_t a, b, c;
+  } cases[] = {{1, 0, 1}, {1, 1, 1}, {-2, 2, -5}, {4, 4, 5}};
+  for (const auto &k : cases) {
+    SCOPED_TRACE(testing::Message() << k.a << ", " << k.b << ", " << k.c);
+    const doc::Document d =
+        quadratic_working({{k.a, ""}, {k.b, ""}, {k.c, ""}}, "", "");
+    std::size_t verdict = 0;
+    while (
+        verdict < d.paragraphs.size() &&
+        doc::to_plain_text(d.paragraphs[verdict].content).find("没有实数根") ==
+            std::string::npos)
+      ++verdict;
+    ASSERT_LT(verdict + 3, d.paragraphs.size());
+    for (std::size_t i = verdict + 1; i + 1 < d.paragraphs.size(); ++i)
+      EXPECT_EQ(d.paragraphs[i].style, doc::ParagraphStyle::Note)
+          << doc::to_plain_text(d.paragraphs[i].content);
   }
 }
 
