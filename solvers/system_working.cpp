@@ -178,16 +178,19 @@ doc::Document system_working(const SystemInput &k, std::string_view x_box,
   const auto solution_line = [&](std::string_view name, std::string_view index,
                                  const Int128 &numerator, const Rational &value,
                                  std::string_view box) {
-    working.add(ParagraphStyle::Formula,
-                (Line(name)
-                 << " = "
-                 << doc::fraction(determinant_name(index).take(),
-                                  {doc::text("D")})
-                 << " = "
-                 << doc::fraction(Line(parts::integer_text(numerator)).take(),
-                                  Line(parts::integer_text(d)).take())
-                 << " = " << parts::value_with_box(value, box))
-                    .take());
+    Line line =
+        Line(name) << " = "
+                   << doc::fraction(determinant_name(index).take(),
+                                    {doc::text("D")})
+                   << " = "
+                   << doc::fraction(Line(parts::integer_text(numerator)).take(),
+                                    Line(parts::integer_text(d)).take());
+    // A quotient already in lowest terms is not written a second time.
+    if (value == Rational{numerator, d})
+      line << parts::box_relation(value, box);
+    else
+      line << " = " << parts::value_with_box(value, box);
+    working.add(ParagraphStyle::Formula, line.take());
   };
   solution_line("x", "x", dx, x, x_box);
   solution_line("y", "y", dy, y, y_box);

@@ -228,6 +228,10 @@ Line value_with_box(const Rational &value, std::string_view box) {
   return Line() << rational(value) << (exact ? " = " : " \u2248 ") << box;
 }
 
+Line box_relation(const Rational &value, std::string_view box) {
+  return Line(decimal_equals(box, value) ? " = " : " \u2248 ") << box;
+}
+
 void add_cut_note(doc::Document &document,
                   std::initializer_list<const Coefficient *> coefficients) {
   Line note;

@@ -91,6 +91,9 @@ Line worked_out(Line expression, const Rational &value);
 // " ≈ box" when it is rounded. A whole number is written only as the box
 // writes it.
 Line value_with_box(const Rational &value, std::string_view box);
+// Only the relation to the box: " = box" or " ≈ box", for a chain that has
+// already written the value itself.
+Line box_relation(const Rational &value, std::string_view box);
 // The exact value of a decimal text as the boxes write it ("-1.5",
 // "2.5e-10"); false when the text is not such a number.
 bool decimal_equals(std::string_view text, const Rational &value);
