@@ -288,8 +288,8 @@ void appendUtf8(std::string &out, char32_t c) {
 }
 
 // What a reader of `rtf` shows as text (UTF-8; paragraphs and line breaks as
-// "\n", the bullet as "*"), the font table left out. Fails the test when the
-// document is not one balanced group of ASCII.
+// "\n", the bullet as "*", a tab as "\t"), the font table left out. Fails the
+// test when the document is not one balanced group of ASCII.
 std::string readRtf(const std::string &rtf) {
   EXPECT_TRUE(std::all_of(rtf.begin(), rtf.end(), [](char c) {
     return static_cast<unsigned char>(c) < 0x80;
@@ -373,6 +373,8 @@ std::string readRtf(const std::string &rtf) {
       put(U'\n');
     } else if (word == "bullet") {
       put(U'*');
+    } else if (word == "tab") {
+      put(U'\t');
     }
   }
   EXPECT_EQ(depth, 0) << rtf;
@@ -386,7 +388,7 @@ TEST(Win32RichText, PagesReadBackAsTheirText) {
   } cases[] = {
       {"<p>a  b\n c</p>", "a b c\n"},
       {"<h3>Title</h3><p>Body</p>", "Title\nBody\n"},
-      {"<ul><li>one</li><li>two</li></ul>after", "* one\n* two\nafter\n"},
+      {"<ul><li>one</li><li>two</li></ul>after", "*\tone\n*\ttwo\nafter\n"},
       {"<p>x<br>y</p>", "x\ny\n"},
       {"<p>&amp; &lt;&gt; &quot;&#65;&#x4E2D;&nbsp;!</p>", "& <> \"A中 !\n"},
       {"<p>&bogus; &amp &#;</p>", "&bogus; &amp &#;\n"},
@@ -439,8 +441,9 @@ TEST(Win32RichText, TheGuidePageShowsItsBodyOnce) {
   const std::string heading = "Quadrix 使用指南\n";
   EXPECT_EQ(text.rfind(heading, 0), 0u) << text;
   EXPECT_EQ(text.find("Quadrix 使用指南", 1), std::string::npos) << text;
-  for (const char *shown : {"分数的写法\n", "2&1/3", "ax² + bx + c = 0", "\n* ",
-                            "菜单“常用工具”中可以打开计算器和记事本。\n"})
+  for (const char *shown :
+       {"分数的写法\n", "2&1/3", "ax² + bx + c = 0", "\n*\t",
+        "菜单“常用工具”中可以打开计算器和记事本。\n"})
     EXPECT_NE(text.find(shown), std::string::npos) << shown;
   for (const char *hidden : {"<", ">", "&amp;", "charset", "DOCTYPE"})
     EXPECT_EQ(text.find(hidden), std::string::npos) << hidden;

@@ -210,8 +210,10 @@ public:
     }
     if (tag == "li") {
       end_paragraph();
-      m_rtf += "\\pard\\sa60\\li" + std::to_string(kListIndentTwips) + "\\fi-" +
-               std::to_string(kListIndentTwips / 2) + " \\bullet  ";
+      // A hanging indent: the bullet, a tab to the indent, then the text.
+      const std::string indent = std::to_string(kListIndentTwips);
+      m_rtf += "\\pard\\sa60\\li" + indent + "\\fi-" + indent + "\\tx" +
+               indent + " \\bullet\\tab ";
       m_indented = true;
       return;
     }

@@ -14,6 +14,7 @@
 #include <psapi.h>
 #include <richedit.h>
 #include <shellapi.h>
+#include <uxtheme.h>
 
 #include <algorithm>
 #include <climits>
@@ -800,6 +801,9 @@ HWND Win32View::createTabControl(const rt::Control &c, ControlWindow &info,
     SendMessageW(tabs, TCM_INSERTITEMW, page, reinterpret_cast<LPARAM>(&item));
   }
   SendMessageW(tabs, TCM_SETCURSEL, static_cast<WPARAM>(c.selection()), 0);
+  // Drawn plain, so that its body has the window's colour, as the labels
+  // lying on it have.
+  SetWindowTheme(tabs, L"", L"");
   // The controls of the pages lie over it and draw themselves.
   SetWindowLongPtrW(tabs, GWL_STYLE,
                     GetWindowLongPtrW(tabs, GWL_STYLE) | WS_CLIPSIBLINGS);
