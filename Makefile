@@ -1,13 +1,16 @@
 # Entry points for a fresh machine: `make run` and `make test` (see README).
 .POSIX:
 .PHONY: all deps configure build run test package install uninstall screenshot \
-	sanitize-test fuzz format format-check clean
+	sanitize-test fuzz format format-check clean windows-deps windows \
+	windows-test
 
 SHELL = /bin/sh
 JOBS = 2
 BUILD_DIR = build
 ASAN_BUILD_DIR = build-asan
 FUZZ_BUILD_DIR = build-fuzz
+WINDOWS_BUILD_DIR = build-win32
+WINDOWS_TOOLCHAIN = cmake/toolchains/i686-w64-mingw32.cmake
 CMAKE_FLAGS =
 
 # Under CI every warning is an error.
@@ -77,6 +80,22 @@ fuzz: deps
 	  -DQUADRIX_FUZZ=ON -DQUADRIX_BENCH=OFF $(CMAKE_FLAGS)
 	cmake --build $(FUZZ_BUILD_DIR) -j $(JOBS) --target fuzz/all
 
+# The 32-bit Windows build in $(WINDOWS_BUILD_DIR)/bin: quadrix.exe,
+# quadrix-cli.exe, basert.rtp, WebPane.rtp. The tools that run during the
+# build (quadrix-image, quadrix-icon) come from the native $(BUILD_DIR).
+windows-deps:
+	./scripts/install-deps --windows
+
+windows: windows-deps
+	cmake -S . -B $(BUILD_DIR) -G Ninja $(WERROR_FLAG) $(CMAKE_FLAGS)
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target quadrix-image quadrix-icon
+	cmake -S . -B $(WINDOWS_BUILD_DIR) -G Ninja \
+	  --toolchain $(CURDIR)/$(WINDOWS_TOOLCHAIN) \
+	  -DQUADRIX_HOST_TOOLS_DIR=$(CURDIR)/$(BUILD_DIR)/bin \
+	  -DQUADRIX_HOST_ICON_TOOL=$(CURDIR)/$(BUILD_DIR)/tools/quadrix-icon \
+	  $(WERROR_FLAG) $(CMAKE_FLAGS)
+	cmake --build $(WINDOWS_BUILD_DIR) -j $(JOBS)
+
 format:
 	git ls-files -z '*.c' '*.cc' '*.cpp' '*.h' '*.hpp' | xargs -0 -r clang-format -i
 
@@ -84,4 +103,4 @@ format-check:
 	git ls-files -z '*.c' '*.cc' '*.cpp' '*.h' '*.hpp' | xargs -0 -r clang-format --dry-run --Werror
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_BUILD_DIR) $(FUZZ_BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_BUILD_DIR) $(FUZZ_BUILD_DIR) $(WINDOWS_BUILD_DIR)

@@ -3,7 +3,15 @@
 option(QUADRIX_WERROR "Treat compiler warnings as errors" OFF)
 option(QUADRIX_SANITIZE "Build everything with AddressSanitizer and UBSan" OFF)
 option(QUADRIX_FUZZ "Build the libFuzzer targets (needs clang)" OFF)
-option(QUADRIX_BENCH "Build the benchmarks" ON)
+if(WIN32)
+  set(qx_native_parts OFF)
+else()
+  set(qx_native_parts ON)
+endif()
+option(QUADRIX_BENCH "Build the benchmarks" ${qx_native_parts})
+option(QUADRIX_QT "Build the Qt view, WebPane on Qt and the icon renderer"
+       ${qx_native_parts})
+option(QUADRIX_TESTS "Build the GoogleTest suite" ${qx_native_parts})
 
 add_library(quadrix_options INTERFACE)
 target_compile_features(quadrix_options INTERFACE cxx_std_20)

@@ -23,27 +23,17 @@ constexpr int kFailureExitCode = -1;
 
 using qx::platform::Library;
 
-// The executable's directory, ending in a separator; "" when the system
-// cannot name the executable.
-std::string executable_directory() {
+// The executable's directory; nullopt when the system cannot name the
+// executable.
+std::optional<std::filesystem::path> executable_directory() {
   std::optional<std::filesystem::path> path = qx::platform::executable_path();
-  if (!path)
-    return {};
-  std::string text = path->string();
-  std::size_t separator = text.find_last_of('/');
-  if (separator == std::string::npos)
-    return {};
-  text.resize(separator + 1);
-  return text;
+  if (!path || !path->has_parent_path())
+    return std::nullopt;
+  return path->parent_path();
 }
 
-bool ends_with_separator(const std::string &directory) {
-  return !directory.empty() &&
-         (directory.back() == '/' || directory.back() == '\\');
-}
-
-// The installed runtime's directory from the registry, ending in '/'.
-std::optional<std::string> installed_directory() {
+// The installed runtime's directory from the registry.
+std::optional<std::filesystem::path> installed_directory() {
   auto key = qx::platform::RegistryKey::open(
       qx::platform::RegistryHive::CurrentUser, kInstallKey);
   if (!key)
@@ -51,30 +41,30 @@ std::optional<std::string> installed_directory() {
   std::optional<std::string> value = key->query_value(kInstallPathValue);
   if (!value)
     return std::nullopt;
-  // The value is read as text: it ends at its first zero byte, if any.
+  // The value is read as text (UTF-8): it ends at its first zero byte, if
+  // any. A trailing backslash is a separator on every system.
   std::string directory = value->substr(0, value->find('\0'));
-  // A trailing backslash is a separator too; here it must be a slash.
-  if (ends_with_separator(directory))
+  if (!directory.empty() && directory.back() == '\\')
     directory.back() = '/';
-  else
-    directory += '/';
-  return directory;
+  return std::filesystem::path(
+      std::u8string(directory.begin(), directory.end()));
 }
 
 // The runtime beside the executable, else the installed one. Only a
-// regular file holding a whole shared object is loaded (platform/library.h).
+// regular file holding a whole library of this machine is loaded
+// (platform/library.h).
 Library load_runtime() {
   // Without the executable's own path there is no "beside": never fall
   // back to the working directory.
-  if (std::string own = executable_directory(); !own.empty()) {
-    Library beside = Library::load(own + kRuntimeBesideName);
+  if (std::optional<std::filesystem::path> own = executable_directory()) {
+    Library beside = Library::load(*own / kRuntimeBesideName);
     if (beside)
       return beside;
   }
-  std::optional<std::string> directory = installed_directory();
-  if (!directory)
+  std::optional<std::filesystem::path> directory = installed_directory();
+  if (!directory || directory->empty())
     return {};
-  return Library::load(*directory + kRuntimeInstalledName);
+  return Library::load(*directory / kRuntimeInstalledName);
 }
 
 int fail() {

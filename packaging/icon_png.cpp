@@ -1,4 +1,5 @@
-// Writes the program icon as a PNG file for the desktop's icon theme.
+// Writes the program icon as a PNG file for the desktop's icon theme, or as
+// a Windows icon file (32 bits per pixel) when the name ends in ".ico".
 #include "program/app_icon.h"
 
 #include <QImage>
@@ -7,11 +8,13 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <string_view>
 #include <vector>
 
 int main(int argc, char **argv) {
   if (argc != 3) {
-    std::fprintf(stderr, "usage: quadrix-icon SIZE OUT.png\n");
+    std::fprintf(stderr, "usage: quadrix-icon SIZE OUT.png|OUT.ico\n");
     return 2;
   }
   const char *size_text = argv[1];
@@ -23,6 +26,19 @@ int main(int argc, char **argv) {
                  "quadrix-icon: size %s is not a number from 1 to 256\n",
                  size_text);
     return 2;
+  }
+  const std::string_view out_name = argv[2];
+  if (out_name.ends_with(".ico")) {
+    const std::vector<std::uint8_t> icon = qx::window::app_icon_file_rgba(size);
+    std::ofstream out(argv[2], std::ios::binary);
+    out.write(reinterpret_cast<const char *>(icon.data()),
+              static_cast<std::streamsize>(icon.size()));
+    out.close();
+    if (!out) {
+      std::fprintf(stderr, "quadrix-icon: cannot write %s\n", argv[2]);
+      return 1;
+    }
+    return 0;
   }
   const std::vector<std::uint8_t> rgba = qx::window::render_app_icon(size);
   const QImage image(rgba.data(), size, size, size * 4,

@@ -353,14 +353,6 @@ std::optional<RegistryKey> RegistryKey::open(const std::filesystem::path &file,
   return RegistryKey(*values);
 }
 
-std::optional<RegistryKey> RegistryKey::open(RegistryHive hive,
-                                             std::string_view subkey) {
-  std::optional<std::filesystem::path> file = registry_file_path();
-  if (!file)
-    return std::nullopt;
-  return open(*file, hive, subkey);
-}
-
 std::optional<std::string>
 RegistryKey::query_value(std::string_view name) const {
   auto found = m_values.find(lower_ascii(name));

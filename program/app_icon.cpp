@@ -216,4 +216,65 @@ std::vector<std::uint8_t> app_icon_file() {
   return out;
 }
 
+std::vector<std::uint8_t> app_icon_file_rgba(int size) {
+  assert(size >= 1 && size <= 256);
+  const auto side = static_cast<std::uint32_t>(size);
+  constexpr std::uint32_t kHeaderSize = 6 + 16;
+  constexpr std::uint32_t kInfoSize = 40;
+  const std::uint32_t pixel_bytes = side * side * 4;
+  // Mask rows are padded to whole 32-bit words.
+  const std::uint32_t mask_stride = (side + 31) / 32 * 4;
+  const std::uint32_t mask_bytes = mask_stride * side;
+  const std::uint32_t image_size = kInfoSize + pixel_bytes + mask_bytes;
+  const std::vector<std::uint8_t> rgba = render_app_icon(size);
+
+  std::vector<std::uint8_t> out;
+  out.reserve(kHeaderSize + image_size);
+  append_u16(out, 0);
+  append_u16(out, 1);
+  append_u16(out, 1);
+  // A side of 256 is written as 0.
+  out.push_back(static_cast<std::uint8_t>(side & 0xFF));
+  out.push_back(static_cast<std::uint8_t>(side & 0xFF));
+  out.push_back(0);
+  out.push_back(0);
+  append_u16(out, 1);
+  append_u16(out, 32);
+  append_u32(out, image_size);
+  append_u32(out, kHeaderSize);
+  append_u32(out, kInfoSize);
+  append_u32(out, side);
+  append_u32(out, side * 2);
+  append_u16(out, 1);
+  append_u16(out, 32);
+  append_u32(out, 0);
+  append_u32(out, pixel_bytes + mask_bytes);
+  append_u32(out, 0);
+  append_u32(out, 0);
+  append_u32(out, 0);
+  append_u32(out, 0);
+  // Blue-green-red-alpha rows bottom-up; the alpha channel carries the
+  // anti-aliased edge.
+  for (std::uint32_t row = side; row-- > 0;) {
+    for (std::uint32_t column = 0; column < side; ++column) {
+      const std::size_t at = (std::size_t{row} * side + column) * 4;
+      out.push_back(rgba[at + 2]);
+      out.push_back(rgba[at + 1]);
+      out.push_back(rgba[at]);
+      out.push_back(rgba[at + 3]);
+    }
+  }
+  // The mask for systems that ignore alpha: 1 where fully transparent.
+  for (std::uint32_t row = side; row-- > 0;) {
+    std::vector<std::uint8_t> bits(mask_stride, 0);
+    for (std::uint32_t column = 0; column < side; ++column) {
+      if (rgba[(std::size_t{row} * side + column) * 4 + 3] == 0)
+        bits[column / 8] |= static_cast<std::uint8_t>(0x80 >> (column % 8));
+    }
+    out.insert(out.end(), bits.begin(), bits.end());
+  }
+  assert(out.size() == kHeaderSize + image_size);
+  return out;
+}
+
 } // namespace qx::window

@@ -21,4 +21,9 @@ std::vector<std::uint8_t> render_app_icon(int size);
 // the design are opaque; the AND mask makes the rest transparent.
 std::vector<std::uint8_t> app_icon_file();
 
+// The program file's icon: a Windows icon file with one `size` x `size`
+// image (1 to 256) at 32 bits per pixel with alpha, and an AND mask that
+// is set where the design leaves a pixel fully transparent.
+std::vector<std::uint8_t> app_icon_file_rgba(int size);
+
 } // namespace qx::window

@@ -91,33 +91,6 @@ find_program(const std::string &line) {
 
 } // namespace
 
-std::vector<std::string> split_command_line(std::string_view command_line) {
-  std::string line = with_slashes(command_line);
-  std::vector<std::string> words;
-  std::string word;
-  bool in_word = false;
-  bool quoted = false;
-  for (char c : line) {
-    if (c == '"') {
-      quoted = !quoted;
-      in_word = true;
-      continue;
-    }
-    if (is_blank(c) && !quoted) {
-      if (in_word)
-        words.push_back(std::move(word));
-      word.clear();
-      in_word = false;
-      continue;
-    }
-    word += c;
-    in_word = true;
-  }
-  if (in_word)
-    words.push_back(std::move(word));
-  return words;
-}
-
 bool run_program(std::string_view command_line) {
   auto program = find_program(with_slashes(command_line));
   if (!program)

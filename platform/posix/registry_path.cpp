@@ -1,4 +1,4 @@
-// Where the registry stand-in's file lives for this user on POSIX.
+// The registry on POSIX: the stand-in's file for this user.
 #include "platform/registry.h"
 
 #include <cstdlib>
@@ -15,6 +15,14 @@ std::optional<std::filesystem::path> registry_file_path() {
     return std::nullopt;
   }
   return config / "quadrix" / "registry.reg";
+}
+
+std::optional<RegistryKey> RegistryKey::open(RegistryHive hive,
+                                             std::string_view subkey) {
+  std::optional<std::filesystem::path> file = registry_file_path();
+  if (!file)
+    return std::nullopt;
+  return open(*file, hive, subkey);
 }
 
 } // namespace qx::platform

@@ -10,14 +10,11 @@
 #include "platform/environment.h"
 #include "platform/gbk.h"
 #include "platform/library.h"
+#include "runtime/basert/desktop_view.h"
 #include "runtime/basert/headless_api.h"
 #include "runtime/core/runtime.h"
 #include "runtime/loader/loader.h"
 #include "runtime/views/headless/headless_view.h"
-
-#ifdef QUADRIX_HAVE_QT_VIEW
-#include "runtime/views/qt/qt_view.h"
-#endif
 
 #include <cstdio>
 #include <cstdlib>
@@ -91,15 +88,6 @@ int run_image(void *image, std::uint32_t size, std::unique_ptr<View> view,
                  runtime.blocks().outstanding_blocks(),
                  runtime.blocks().outstanding_bytes());
   return status;
-}
-
-// The window's view; null when there is no display to show it on.
-std::unique_ptr<View> make_desktop_view() {
-#ifdef QUADRIX_HAVE_QT_VIEW
-  return views::make_qt_view();
-#else
-  return std::make_unique<views::HeadlessView>();
-#endif
 }
 
 void start(void *image) {
