@@ -122,6 +122,8 @@ constexpr int kComboFrame = 6;
 // When the show hooks run after the window is shown, in milliseconds.
 constexpr UINT kShowHookDelayMs = 500;
 constexpr UINT_PTR kShowHookTimer = 1;
+constexpr UINT kStartPageDelayMs = 100;
+constexpr UINT_PTR kStartPageTimer = 2;
 // The largest guide page shown.
 constexpr std::uintmax_t kMaxPageBytes = 4 * 1024 * 1024;
 
@@ -410,6 +412,7 @@ private:
                    int extra_height = 0);
   HFONT font(const std::optional<form::Font> &font, bool underline = false);
   HBRUSH brush(std::uint32_t colour);
+  HBRUSH pageBrush(std::uint32_t tab);
   std::optional<std::filesystem::path> runtimeDirectory() const;
   std::string guidePage(const std::string &address) const;
 
@@ -430,6 +433,7 @@ private:
   bool handleKey(const MSG &message);
   LRESULT colours(HDC dc, HWND child, bool edit);
   void runShowHooks();
+  void selectStartPage(int page);
 
   HWND hwnd(std::uint32_t id) const {
     const auto found = m_windows.find(id);
@@ -466,6 +470,7 @@ private:
   rt::UserActions *m_actions = nullptr;
   std::unordered_map<std::uint32_t, HWND> m_windows;
   std::unordered_map<HWND, ControlWindow> m_infos;
+  std::unordered_map<std::uint32_t, HBRUSH> m_pageBrushes; // by tab control
   std::vector<std::uint32_t> m_menuIds;
   std::vector<std::uint32_t> m_focusChain;
   HWND m_lastFocus = nullptr;
@@ -507,6 +512,7 @@ void Win32View::destroyWindow() {
   m_icon.reset();
   m_windows.clear();
   m_infos.clear();
+  m_pageBrushes.clear();
   m_menuIds.clear();
   m_focusChain.clear();
   m_lastFocus = nullptr;
@@ -528,6 +534,43 @@ HBRUSH Win32View::brush(std::uint32_t colour) {
     return nullptr;
   m_brushes.emplace_back(CreateSolidBrush(*rgb));
   return m_brushes.back().get();
+}
+
+// The colour a tab control paints its pages with, so that the controls on a
+// page without a background of their own lie on it unseen. Null when the
+// tab control cannot be drawn off screen (the window's colour serves then).
+HBRUSH Win32View::pageBrush(std::uint32_t tab) {
+  if (const auto found = m_pageBrushes.find(tab); found != m_pageBrushes.end())
+    return found->second;
+  HBRUSH result = nullptr;
+  HWND tabs = hwnd(tab);
+  RECT body{};
+  if (tabs && GetClientRect(tabs, &body)) {
+    SendMessageW(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&body));
+    const WindowDc screen(GetDC(tabs), DcReleaser{tabs});
+    const MemoryDc memory(screen ? CreateCompatibleDC(screen.get()) : nullptr);
+    RECT client{};
+    GetClientRect(tabs, &client);
+    const BitmapHandle bitmap(
+        screen && client.right > 0 && client.bottom > 0
+            ? CreateCompatibleBitmap(screen.get(), client.right, client.bottom)
+            : nullptr);
+    if (memory && bitmap && body.right > body.left && body.bottom > body.top) {
+      const HGDIOBJ old = SelectObject(memory.get(), bitmap.get());
+      SendMessageW(tabs, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory.get()),
+                   PRF_CLIENT | PRF_ERASEBKGND);
+      const COLORREF colour =
+          GetPixel(memory.get(), (body.left + body.right) / 2,
+                   (body.top + body.bottom) / 2);
+      SelectObject(memory.get(), old);
+      if (colour != CLR_INVALID) {
+        m_brushes.emplace_back(CreateSolidBrush(colour));
+        result = m_brushes.back().get();
+      }
+    }
+  }
+  m_pageBrushes[tab] = result;
+  return result;
 }
 
 void Win32View::buildWindow() {
@@ -671,6 +714,11 @@ void Win32View::createControl(const rt::Control &c, std::size_t index) {
   if (!child)
     return;
   m_children.emplace_back(child);
+  const bool static_kind = c.unit_type() == QX_UNIT_LABEL ||
+                           c.unit_type() == QX_UNIT_CHECK_BOX ||
+                           c.unit_type() == QX_UNIT_HYPERLINK_BOX;
+  if (static_kind && !info.background && c.tab() != 0)
+    info.background = pageBrush(c.tab());
   if (SendMessageW(child, WM_GETFONT, 0, 0) == 0)
     SendMessageW(child, WM_SETFONT,
                  reinterpret_cast<WPARAM>(m_defaultFont.get()), FALSE);
@@ -1216,6 +1264,13 @@ LRESULT Win32View::handle(HWND window, UINT message, WPARAM wparam,
     }
     break;
   case WM_TIMER:
+    if (wparam == kStartPageTimer) {
+      KillTimer(window, kStartPageTimer);
+      guarded("choosing the start page", [this] {
+        selectStartPage(environmentNumber("QUADRIX_START_PAGE").value_or(0));
+      });
+      return 0;
+    }
     if (wparam == kShowHookTimer) {
       KillTimer(window, kShowHookTimer);
       guarded("the show hooks", [this] { runShowHooks(); });
@@ -1280,19 +1335,24 @@ void Win32View::show_window() {
       m_focusChain, 0, true, [this](std::uint32_t id) { return canFocus(id); });
   if (HWND target = hwnd(first))
     SetFocus(target);
+  // The hooks act once the window has been drawn, from the message loop:
+  // the start page is chosen as a user would choose it, then the picture
+  // waits for the page to be drawn.
   const bool screenshot = hasEnvironment("QUADRIX_SCREENSHOT");
-  if (screenshot)
-    if (const std::optional<int> page = environmentNumber("QUADRIX_START_PAGE"))
-      for (const rt::Control &c : m_model->controls())
-        if (c.unit_type() == QX_UNIT_TAB_CONTROL) {
-          if (!m_actions || !m_actions->select_page(c.id(), *page))
-            std::fprintf(stderr, "quadrix: there is no page %d to start on\n",
-                         *page);
-          break;
-        }
-  // The hooks act once the window has been drawn, from the message loop.
+  if (screenshot && environmentNumber("QUADRIX_START_PAGE"))
+    SetTimer(m_window.get(), kStartPageTimer, kStartPageDelayMs, nullptr);
   if (screenshot || hasEnvironment("QUADRIX_EXIT_AFTER_SHOW"))
     SetTimer(m_window.get(), kShowHookTimer, kShowHookDelayMs, nullptr);
+}
+
+void Win32View::selectStartPage(int page) {
+  for (const rt::Control &c : m_model->controls()) {
+    if (c.unit_type() != QX_UNIT_TAB_CONTROL)
+      continue;
+    if (!m_actions || !m_actions->select_page(c.id(), page))
+      std::fprintf(stderr, "quadrix: there is no page %d to start on\n", page);
+    return;
+  }
 }
 
 void Win32View::property_changed(const rt::Control &control,
