@@ -1132,8 +1132,8 @@ void Win32View::onNotify(const NMHDR &header) {
 
 // The window's keys, taken before the focused control sees them: Tab and
 // Shift+Tab move the focus along the chain, Ctrl+Tab (Ctrl+Page Down) and
-// Ctrl+Shift+Tab (Ctrl+Page Up) turn the pages, Enter in an edit box
-// presses the button after it.
+// Ctrl+Shift+Tab (Ctrl+Page Up) turn the pages, Ctrl+A selects an edit
+// box's text, Enter in an edit box presses the button after it.
 bool Win32View::handleKey(const MSG &message) {
   if (message.message != WM_KEYDOWN || !m_window || !m_model)
     return false;
@@ -1171,6 +1171,14 @@ bool Win32View::handleKey(const MSG &message) {
           found && found->unit_type == QX_UNIT_EDIT_BOX)
         SendMessageW(target, EM_SETSEL, 0, -1);
     }
+    return true;
+  }
+  if (control && key == 'A') {
+    // Ctrl+A selects the whole text of an edit box.
+    const rt::Control *box = m_model->find(focused);
+    if (!box || box->unit_type() != QX_UNIT_EDIT_BOX)
+      return false;
+    SendMessageW(hwnd(focused), EM_SETSEL, 0, -1);
     return true;
   }
   if (key == VK_RETURN) {
