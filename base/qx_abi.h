@@ -11,6 +11,7 @@
 #ifndef QUADRIX_RUNTIME_ABI_QX_ABI_H
 #define QUADRIX_RUNTIME_ABI_QX_ABI_H
 
+#include <stddef.h>
 #include <stdint.h>
 
 #ifdef __cplusplus
@@ -143,7 +144,7 @@ enum QxCommand {
  * The slot comments give each service's slot offset in the original 32-bit
  * table (slot offset / 4 = position after the two header words).
  */
-#define QX_SERVICE_TABLE_VERSION 1u
+#define QX_SERVICE_TABLE_VERSION 2u
 
 typedef struct QxServiceTable {
   uint32_t size;
@@ -177,7 +178,19 @@ typedef struct QxServiceTable {
   void (*load_window)(uint32_t window);
   /* 0x30: sub-function with up to two arguments (see QX_UTILITY_*). */
   void (*runtime_utility)(int32_t subfunction, uint64_t first, uint64_t second);
+
+  /* ---- Version 2 ---- */
+  /* Shows a document in a hypertext view: `size` bytes at `bytes` in the
+   * document byte form (document/document_codec.h), copied. A document
+   * without paragraphs brings back the view's own page. A control that is
+   * not a hypertext view, or bytes that are not a well-formed document, are
+   * a runtime error. */
+  void (*show_document)(uint32_t window, uint32_t control, const uint8_t *bytes,
+                        uint32_t size);
 } QxServiceTable;
+
+/* The size of the table at version 1, before show_document. */
+#define QX_SERVICE_TABLE_V1_SIZE (8u + 13u * (uint32_t)sizeof(void *))
 
 /* ---- Code section: the routine directory --------------------------------
  * On this build the image's `code` section does not hold machine code but a
@@ -266,7 +279,9 @@ static_assert(sizeof(uint32_t) * QX_RECORD_WORDS(3) == 40);
 static_assert(sizeof(QxCodeHeader) == 24);
 static_assert(sizeof(QxRoutineEntry) == 16);
 static_assert(sizeof(QxLinkBlock) == 32);
-static_assert(sizeof(QxServiceTable) == 8 + 13 * sizeof(void *));
+static_assert(sizeof(QxServiceTable) == 8 + 14 * sizeof(void *));
+static_assert(offsetof(QxServiceTable, show_document) ==
+              QX_SERVICE_TABLE_V1_SIZE);
 #else
 _Static_assert(sizeof(QxArgument) == 12, "argument triple");
 _Static_assert(sizeof(QxCodeHeader) == 24, "code header");

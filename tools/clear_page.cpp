@@ -1,4 +1,5 @@
-// The clear link: OnClearPage empties the edit boxes of the page on show.
+// The clear link: OnClearPage empties the edit boxes of the page on show and
+// brings the guide back into the hypertext view.
 #include "program/const_pool.h"
 #include "program/control_ids.h"
 #include "program/tool_routines.h"
@@ -19,6 +20,8 @@ QX_IMAGE_ROUTINE void OnClearPage(std::int32_t, std::int32_t, std::int32_t) {
       continue;
     for (std::uint32_t box : boxes)
       sdk::write_text(box, empty);
+    // The working on show belonged to boxes that are empty now.
+    sdk::show_guide(ctl::超文本浏览框1);
     return;
   }
 }

@@ -213,9 +213,17 @@ void ScriptRunner::choose(rt::HeadlessSession &session,
 void ScriptRunner::click(rt::HeadlessSession &session, std::string_view name) {
   if (name.empty())
     return report("click needs a control name or a menu item caption");
-  if (m_facts.controls.count(name) != 0) {
+  const auto found = m_facts.controls.find(name);
+  if (found != m_facts.controls.end()) {
     if (report_unusable(session, name))
       return;
+    // A click on the hypertext view follows the return link at the end of
+    // the working it shows.
+    if (found->second.unit_type == QX_UNIT_HYPERTEXT_VIEW) {
+      if (!session.follow_return_link(name))
+        report(std::string(name) + " shows the guide: no return link");
+      return;
+    }
     if (!session.click(name))
       report("the click on " + std::string(name) + " was refused");
     return;

@@ -113,8 +113,9 @@ void start(void *image) {
 // view's `actions`, as the user's would.
 class Session final : public HeadlessSession {
 public:
-  Session(Runtime &runtime, UserActions &actions)
-      : m_runtime(runtime), m_actions(actions) {}
+  Session(Runtime &runtime, UserActions &actions,
+          const views::HeadlessView &view)
+      : m_runtime(runtime), m_actions(actions), m_view(view) {}
 
   bool type_text(std::string_view control, std::string_view text) override {
     const Control *target = find(control);
@@ -149,12 +150,24 @@ public:
         window->find_menu_item_by_caption(platform::utf8_to_gbk(caption));
     return item && m_actions.choose_menu_item(item->id);
   }
+  bool follow_return_link(std::string_view view) override {
+    const Control *target = find(view);
+    return target && m_actions.follow_return_link(target->id());
+  }
   void close_window() override { m_actions.close_window(); }
 
   std::optional<std::string> text(std::string_view control) override {
     const Control *target = find(control);
     if (!target)
       return std::nullopt;
+    if (target->unit_type() == QX_UNIT_HYPERTEXT_VIEW) {
+      // The rendering ends each paragraph with a line feed; the last one
+      // is left to whoever prints it.
+      std::string shown = m_view.shown_document(target->id());
+      if (!shown.empty() && shown.back() == '\n')
+        shown.pop_back();
+      return shown;
+    }
     return platform::gbk_to_utf8(target->text());
   }
   std::optional<bool> visible(std::string_view control) override {
@@ -198,6 +211,7 @@ private:
 
   Runtime &m_runtime;
   UserActions &m_actions;
+  const views::HeadlessView &m_view;
 };
 
 int run_headless(void *image, const QxHeadlessOptions *options) {
@@ -223,15 +237,16 @@ int run_headless(void *image, const QxHeadlessOptions *options) {
   std::optional<std::uint64_t> seed;
   if (settings.fix_seed)
     seed = settings.seed;
-  return run_image(
-      image, settings.image_size, std::move(view), seed, [&](Runtime &runtime) {
-        if (!settings.driver)
-          return;
-        headless.set_driver([&runtime, settings](UserActions &actions) {
-          Session session(runtime, actions);
-          settings.driver(session, settings.context);
-        });
-      });
+  return run_image(image, settings.image_size, std::move(view), seed,
+                   [&](Runtime &runtime) {
+                     if (!settings.driver)
+                       return;
+                     headless.set_driver(
+                         [&runtime, &headless, settings](UserActions &actions) {
+                           Session session(runtime, actions, headless);
+                           settings.driver(session, settings.context);
+                         });
+                   });
 }
 
 } // namespace

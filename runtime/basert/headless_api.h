@@ -38,9 +38,14 @@ public:
   // hidden or disabled) or no button follows it (a read-only box has none).
   virtual bool press_enter(std::string_view box) = 0;
   virtual bool choose_menu_item(std::string_view caption) = 0;
+  // Follows the return link at the end of the working a hypertext view
+  // shows, which brings its guide back. False while it shows the guide.
+  virtual bool follow_return_link(std::string_view view) = 0;
   virtual void close_window() = 0;
 
-  // A control's text in UTF-8, nullopt for an unknown name.
+  // A control's text in UTF-8, nullopt for an unknown name. A hypertext
+  // view's text is the plain-text rendering of the working it shows, one
+  // line per paragraph, or "" while it shows its guide.
   virtual std::optional<std::string> text(std::string_view control) = 0;
   // The visible flag as the program reads it, nullopt for an unknown name.
   virtual std::optional<bool> visible(std::string_view control) = 0;

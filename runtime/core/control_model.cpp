@@ -230,6 +230,14 @@ void WindowModel::set_disabled(Control &control, bool disabled) {
     m_view->property_changed(control, PropertyKind::Disabled);
 }
 
+void WindowModel::set_document(Control &control, doc::Document document) {
+  if (control.m_document == document)
+    return;
+  control.m_document = std::move(document);
+  if (m_view)
+    m_view->property_changed(control, PropertyKind::Document);
+}
+
 void WindowModel::set_selection(Control &control, std::int32_t selection) {
   if (control.m_selection == selection)
     return;

@@ -7,6 +7,7 @@
 // stays hidden when its page comes back.
 #pragma once
 
+#include "document/document.h"
 #include "window/form_model.h"
 
 #include <cstdint>
@@ -40,6 +41,9 @@ public:
   // Combo box: the selected item (-1 none). Tab control: the page on show.
   // 0 for every other kind.
   std::int32_t selection() const { return m_selection; }
+  // Hypertext view: the document a routine has it show; empty while it
+  // shows its own page (the guide). Empty for every other kind.
+  const doc::Document &document() const { return m_document; }
 
   // The tab control this control sits on (0 for none) and the page index.
   std::uint32_t tab() const { return m_tab; }
@@ -62,6 +66,7 @@ private:
   bool m_disabled = false;
   std::string m_text;
   std::int32_t m_selection = 0;
+  doc::Document m_document;
   std::uint32_t m_tab = 0;
   std::int32_t m_page = -1;
 };
@@ -118,6 +123,9 @@ public:
   void set_disabled(Control &control, bool disabled);
   // `selection` must lie in -1 .. choice_count() - 1 (the caller checks).
   void set_selection(Control &control, std::int32_t selection);
+  // The caller checks that `control` is a hypertext view. An empty document
+  // brings back the view's own page.
+  void set_document(Control &control, doc::Document document);
 
 private:
   form::Form m_form;

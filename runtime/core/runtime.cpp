@@ -2,13 +2,17 @@
 // message loop and the dispatch of user actions to routines.
 #include "runtime/core/runtime.h"
 
+#include "base/format_error.h"
+#include "document/document_codec.h"
 #include "runtime/core/commands.h"
 #include "runtime/core/input_mode.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <span>
 
 namespace qx::rt {
 namespace {
@@ -260,6 +264,25 @@ void Runtime::runtime_utility(std::int32_t subfunction, std::uint64_t first,
   std::memcpy(variable, &array, sizeof array);
 }
 
+void Runtime::show_document(std::uint32_t window, std::uint32_t control,
+                            const std::uint8_t *bytes, std::uint32_t size) {
+  Control &target = property_target(window, control, QX_ELEMENT_WHOLE);
+  if (target.unit_type() != QX_UNIT_HYPERTEXT_VIEW)
+    fail(kErrorBadArgument,
+         "control " + hex(control) + " is not a hypertext view");
+  if (!bytes && size != 0)
+    fail(kErrorBadArgument,
+         "show_document: " + std::to_string(size) + " bytes at a null address");
+  doc::Document document;
+  try {
+    document = doc::decode(std::span(bytes, size));
+  } catch (const FormatError &error) {
+    fail(kErrorBadArgument,
+         "show_document for control " + hex(control) + ": " + error.what());
+  }
+  m_window->set_document(target, std::move(document));
+}
+
 // ---- Dispatch
 // ------------------------------------------------------------------
 
@@ -356,6 +379,22 @@ bool Runtime::choose_menu_item(std::uint32_t item) {
     return false;
   if (record->handler != form::kNoHandler)
     dispatch(record->handler);
+  return true;
+}
+
+bool Runtime::follow_return_link(std::uint32_t control) {
+  Control *target = action_target(control);
+  if (!target || target->unit_type() != QX_UNIT_HYPERTEXT_VIEW ||
+      !m_window->effective_visible(*target) || target->disabled())
+    return false;
+  const auto &paragraphs = target->document().paragraphs;
+  const bool has_link =
+      std::any_of(paragraphs.begin(), paragraphs.end(), [](const auto &p) {
+        return p.style == doc::ParagraphStyle::ReturnLink;
+      });
+  if (!has_link)
+    return false;
+  m_window->set_document(*target, {});
   return true;
 }
 

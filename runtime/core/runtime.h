@@ -105,6 +105,10 @@ public:
   void load_window(std::uint32_t window);
   void runtime_utility(std::int32_t subfunction, std::uint64_t first,
                        std::uint64_t second);
+  // Decodes the document (document/document_codec.h) and hands it to the
+  // hypertext view `control`; a bad document is runtime error 102.
+  void show_document(std::uint32_t window, std::uint32_t control,
+                     const std::uint8_t *bytes, std::uint32_t size);
 
   // ---- User actions (UserActions) -------------------------------------------
   bool type_text(std::uint32_t control, std::string_view gbk) override;
@@ -112,6 +116,7 @@ public:
   bool select_page(std::uint32_t tab, std::int32_t page) override;
   bool click(std::uint32_t control) override;
   bool choose_menu_item(std::uint32_t item) override;
+  bool follow_return_link(std::uint32_t control) override;
   void close_window() override;
 
 private:

@@ -80,6 +80,11 @@ void runtime_utility(std::int32_t subfunction, std::uint64_t first,
   guarded([&] { active().runtime_utility(subfunction, first, second); });
 }
 
+void show_document(std::uint32_t window, std::uint32_t control,
+                   const std::uint8_t *bytes, std::uint32_t size) {
+  guarded([&] { active().show_document(window, control, bytes, size); });
+}
+
 QxServiceTable make_table() {
   QxServiceTable table{};
   table.size = sizeof(QxServiceTable);
@@ -95,6 +100,7 @@ QxServiceTable make_table() {
   table.message_loop = message_loop;
   table.load_window = load_window;
   table.runtime_utility = runtime_utility;
+  table.show_document = show_document;
   return table;
 }
 

@@ -21,6 +21,7 @@ enum class PropertyKind {
   Visible,   // Control::own_visible()
   Disabled,  // Control::disabled()
   Selection, // Control::selection(): combo item or tab page
+  Document,  // Control::document(): what a hypertext view shows
 };
 
 // The user's actions, as a view reports them. All identifiers are control
@@ -45,6 +46,10 @@ public:
   virtual bool click(std::uint32_t control) = 0;
   // A menu item was chosen. Runs its handler, if any.
   virtual bool choose_menu_item(std::uint32_t item) = 0;
+  // The user followed the return link at the end of the document a
+  // hypertext view shows: the view shows its own page again. Refused when
+  // the view shows no document or the document has no return link.
+  virtual bool follow_return_link(std::uint32_t control) = 0;
   // The user closed the window: the message loop ends.
   virtual void close_window() = 0;
 };

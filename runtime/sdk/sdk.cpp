@@ -1,6 +1,7 @@
 // The program side's typed wrapper over the service table and commands.
 #include "runtime/sdk/sdk.h"
 
+#include "document/document_codec.h"
 #include "runtime/core/truncation.h"
 
 #include <algorithm>
@@ -11,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <vector>
 
 namespace qx::sdk {
 namespace {
@@ -121,7 +123,8 @@ bool bind(const QxLinkBlock *link) {
   if (!table->raise_runtime_error || !table->call_command ||
       !table->read_property || !table->write_property || !table->allocate ||
       !table->reallocate || !table->free || !table->end_program ||
-      !table->message_loop || !table->load_window || !table->runtime_utility)
+      !table->message_loop || !table->load_window || !table->runtime_utility ||
+      !table->show_document)
     return false;
   if (link->const_size > 0 && !link->const_data)
     return false;
@@ -415,6 +418,16 @@ std::int32_t read_selection(std::uint32_t control) {
   return as_integer(services().read_property(
       QX_MAIN_WINDOW, control, QX_PROP_SELECTION, QX_ELEMENT_WHOLE));
 }
+
+void show_working(std::uint32_t control, const doc::Document &working) {
+  const std::vector<std::uint8_t> bytes = doc::encode(working);
+  if (std::uint64_t{bytes.size()} > std::numeric_limits<std::uint32_t>::max())
+    violated("document too large for the runtime");
+  services().show_document(QX_MAIN_WINDOW, control, bytes.data(),
+                           static_cast<std::uint32_t>(bytes.size()));
+}
+
+void show_guide(std::uint32_t control) { show_working(control, {}); }
 
 // ---- Commands --------------------------------------------------------------
 

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "base/qx_abi.h"
+#include "document/document.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -167,6 +168,14 @@ bool read_visible(std::uint32_t control);
 void write_visible(std::uint32_t control, bool visible);
 void write_disabled(std::uint32_t control, bool disabled);
 std::int32_t read_selection(std::uint32_t control);
+
+// The hypertext view `control` of the main window shows `working`, the
+// working of the calculation just done (it should end with a ReturnLink
+// paragraph); an empty document brings the guide back. The document goes to
+// the runtime in its byte form; the view changes only through these calls.
+void show_working(std::uint32_t control, const doc::Document &working);
+// The hypertext view `control` shows the guide again.
+void show_guide(std::uint32_t control);
 
 // ---- Commands ----------------------------------------------------------
 

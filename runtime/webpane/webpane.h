@@ -42,6 +42,28 @@ const QxWebPaneIdentity *WebPaneIdentify(void);
 typedef void *(*QxWebPaneCreateViewFn)(void *parent, const char *address);
 void *WebPaneCreateView(void *parent, const char *address);
 
+/* Called when the user follows the return link of a document the view
+ * shows, with the `context` and `tag` given to WebPaneShowDocument; the
+ * call comes from the event loop, never from within WebPaneShowDocument. */
+typedef void (*QxWebPaneReturnFn)(void *context, uint32_t tag);
+
+/* "WebPaneShowDocument": the view `view` (from WebPaneCreateView) shows the
+ * document of `size` bytes at `bytes` (the document byte form of
+ * document/document_codec.h) in place of its page; a document without
+ * paragraphs brings back the page it was created with. A click on the
+ * document's return link calls `on_return` (may be null). Returns 1 when
+ * shown, 0 when `view` is not such a view or the bytes are not a document
+ * (the view then stays as it was). Must be called on the thread that runs
+ * Qt. */
+#define QX_WEBPANE_SHOW_DOCUMENT_NAME "WebPaneShowDocument"
+typedef int (*QxWebPaneShowDocumentFn)(void *view, const uint8_t *bytes,
+                                       uint32_t size,
+                                       QxWebPaneReturnFn on_return,
+                                       void *context, uint32_t tag);
+int WebPaneShowDocument(void *view, const uint8_t *bytes, uint32_t size,
+                        QxWebPaneReturnFn on_return, void *context,
+                        uint32_t tag);
+
 /* The host whose pages are files shipped beside the library. */
 #define QX_WEBPANE_LOCAL_HOST "quadrix.invalid"
 

@@ -186,6 +186,13 @@ const Case kRefusals[] = {
      1},
     {"choosing in a hidden list", "choose 组合框1 ÷\n", "",
      "error: line 1: choose 组合框1 ÷: 组合框1 is hidden\n", 1},
+    {"following a return link while the guide shows",
+     "print 超文本浏览框1\nclick 超文本浏览框1\nclick 清空\nprint "
+     "超文本浏览框1\n",
+     "\n\n",
+     "error: line 2: click 超文本浏览框1: 超文本浏览框1 shows the guide: no "
+     "return link\n",
+     1},
     {"a page that does not exist",
      "page 5\npage 99999999999\npage 方程\nprint 选择夹1\n", "一元一次方程\n",
      "error: line 1: page 5: no page \"5\"\n"

@@ -61,6 +61,10 @@ public:
     calls.push_back("menu " + std::string(caption));
     return !refuse && caption == "退出(X)";
   }
+  bool follow_return_link(std::string_view c) override {
+    calls.push_back("follow " + std::string(c));
+    return !refuse;
+  }
   void close_window() override {}
   std::optional<std::string> text(std::string_view c) override {
     const auto found = controls.find(c);
@@ -100,7 +104,8 @@ protected:
     m_facts.controls["box"] = {QX_UNIT_EDIT_BOX, 0, {}};
     m_facts.controls["list"] = {QX_UNIT_COMBO_BOX, 0, {"＋", "÷"}};
     m_facts.controls["go"] = {QX_UNIT_BUTTON, 0, {}};
-    for (const char *name : {"tabs", "box", "list", "go"})
+    m_facts.controls["view"] = {QX_UNIT_HYPERTEXT_VIEW, 0, {}};
+    for (const char *name : {"tabs", "box", "list", "go", "view"})
       m_session.controls[name];
   }
 
@@ -171,6 +176,18 @@ TEST_F(ScriptRunnerTest, NothingIsDoneOnceTheProgramHasEnded) {
                  "error: line 2: click 退出(X): the program has ended\n");
   EXPECT_EQ(m_out.str(), "\n");
   EXPECT_TRUE(m_session.calls.empty());
+}
+
+TEST_F(ScriptRunnerTest, AClickOnTheHypertextViewFollowsItsReturnLink) {
+  m_session.controls["view"].text = "x = 3/4\n返回使用指南";
+  EXPECT_EQ(run("click view\nprint view\n"), "");
+  EXPECT_EQ(m_session.calls, std::vector<std::string>{"follow view"});
+  EXPECT_EQ(m_out.str(), "x = 3/4\n返回使用指南\n");
+  m_session.refuse = true;
+  EXPECT_EQ(
+      run("click view\n"),
+      "error: line 1: click view: view shows the guide: no return link\n");
+  EXPECT_TRUE(m_failed);
 }
 
 } // namespace

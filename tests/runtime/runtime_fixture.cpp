@@ -43,6 +43,9 @@ form::Form make_test_form() {
   form::EditProps read_only;
   read_only.input_mode = form::kInputReadOnly;
   control(kResult, QX_UNIT_EDIT_BOX, "result", read_only);
+  form::HypertextProps page;
+  page.address = "http://quadrix.invalid/";
+  control(kView, QX_UNIT_HYPERTEXT_VIEW, "view", page);
 
   form::MenuItemRecord menu;
   menu.id = 0x26010001;
@@ -84,6 +87,15 @@ RuntimeTest::~RuntimeTest() {
   // Every block handed out during a test comes back.
   EXPECT_EQ(runtime->blocks().outstanding_blocks(), 0u);
   EXPECT_EQ(runtime->blocks().outstanding_bytes(), 0u);
+}
+
+void RuntimeTest::restart() {
+  runtime.reset();
+  auto headless = std::make_unique<views::HeadlessView>();
+  view = headless.get();
+  runtime = std::make_unique<rt::Runtime>(std::move(headless));
+  link.service_table = std::bit_cast<std::uintptr_t>(&runtime->service_table());
+  ASSERT_TRUE(sdk::bind(&link));
 }
 
 void RuntimeTest::load_test_window(QxRoutineFn on_created) {

@@ -23,6 +23,7 @@ inline constexpr std::uint32_t kButton = 0x16010004;    // event 0 -> 0x10
 inline constexpr std::uint32_t kLabel = 0x16010005;     // event -1 -> 0x20
 inline constexpr std::uint32_t kCombo = 0x16010006;     // items 1..4
 inline constexpr std::uint32_t kResult = 0x16010007;    // read-only
+inline constexpr std::uint32_t kView = 0x16010008;      // hypertext view
 inline constexpr std::uint32_t kMenuExit = 0x26010002;  // handler 0x30
 inline constexpr std::uint32_t kMenuNone = 0x26010003;  // no handler
 
@@ -36,6 +37,9 @@ protected:
   // Installs the test form, binds `on_created` (or a routine doing nothing)
   // to the window's event 0 and loads the window.
   void load_test_window(QxRoutineFn on_created = nullptr);
+  // Replaces the runtime with a fresh one (an ended program stays ended)
+  // and binds the SDK to it.
+  void restart();
   // Runs `body` as the program's entry routine would be run.
   template <typename Body> int run(Body &&body) {
     return runtime->run_body(std::forward<Body>(body));

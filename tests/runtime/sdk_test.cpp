@@ -158,13 +158,7 @@ TEST_F(SdkTest, IndexErrorsEndTheProgramWithTheirCodes) {
   };
   for (const auto &c : cases) {
     // Each case needs a fresh runtime: an ended program stays ended.
-    runtime.reset();
-    auto headless = std::make_unique<views::HeadlessView>();
-    view = headless.get();
-    runtime = std::make_unique<rt::Runtime>(std::move(headless));
-    link.service_table =
-        std::bit_cast<std::uintptr_t>(&runtime->service_table());
-    ASSERT_TRUE(sdk::bind(&link));
+    restart();
 
     bool returned = false;
     const int status = run([&] {

@@ -1,5 +1,6 @@
 // The Qt view on the offscreen platform: the main window built from the
 // program's form through the real runtime, checked against the layout.
+#include "document/document_codec.h"
 #include "platform/gbk.h"
 #include "program/control_ids.h"
 #include "program/main_window.h"
@@ -555,6 +556,29 @@ TEST_F(QtViewTest, HypertextViewShowsTheShippedGuide) {
   const QString text = browser->toPlainText();
   EXPECT_TRUE(text.contains(QStringLiteral("2&1/3"))) << text.toStdString();
   EXPECT_TRUE(text.contains(QStringLiteral("分数运算2")));
+}
+
+TEST_F(QtViewTest, AWorkingReplacesTheGuideUntilItsReturnLinkIsFollowed) {
+  auto *browser = widgetAs<QTextBrowser>(ctl::超文本浏览框1);
+  ASSERT_NE(browser, nullptr);
+  const QString guide = browser->toPlainText();
+  qx::doc::Document working;
+  working.add(qx::doc::ParagraphStyle::Formula,
+              {qx::doc::text("x = "),
+               qx::doc::fraction({qx::doc::text("3")}, {qx::doc::text("4")})});
+  working.add(qx::doc::ParagraphStyle::ReturnLink,
+              {qx::doc::text("返回使用指南")});
+  const std::vector<std::uint8_t> bytes = qx::doc::encode(working);
+  m_runtime->show_document(QX_MAIN_WINDOW, ctl::超文本浏览框1, bytes.data(),
+                           static_cast<std::uint32_t>(bytes.size()));
+  const QString shown = browser->toPlainText();
+  EXPECT_TRUE(shown.startsWith(QStringLiteral("x = "))) << shown.toStdString();
+  EXPECT_TRUE(shown.endsWith(QStringLiteral("返回使用指南")));
+  // The click on the link goes to the model, which brings the guide back.
+  emit browser->anchorClicked(QUrl(QStringLiteral("qx-return:guide")));
+  QApplication::processEvents();
+  EXPECT_TRUE(control(ctl::超文本浏览框1).document().empty());
+  EXPECT_EQ(browser->toPlainText(), guide);
 }
 
 TEST_F(QtViewTest, SongFaceFallsBackToAnInstalledChineseFace) {

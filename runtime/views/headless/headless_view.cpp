@@ -1,6 +1,7 @@
 // The headless view: records instead of windows.
 #include "runtime/views/headless/headless_view.h"
 
+#include "document/plain_text.h"
 #include "platform/gbk.h"
 #include "runtime/core/control_model.h"
 #include "runtime/core/input_mode.h"
@@ -71,6 +72,9 @@ public:
   bool choose_menu_item(std::uint32_t item) override {
     return m_runtime.choose_menu_item(item);
   }
+  bool follow_return_link(std::uint32_t control) override {
+    return m_runtime.follow_return_link(control);
+  }
   void close_window() override { m_runtime.close_window(); }
 
 private:
@@ -91,11 +95,19 @@ void HeadlessView::create_window(const rt::WindowModel &window,
   m_window = &window;
   m_actions = std::make_unique<FoldingActions>(*this, actions);
   m_typed.clear();
+  m_documents.clear();
 }
 
 void HeadlessView::property_changed(const rt::Control &control,
                                     rt::PropertyKind property) {
   ++m_changes;
+  if (property == rt::PropertyKind::Document) {
+    if (control.document().empty())
+      m_documents.erase(control.id());
+    else
+      m_documents[control.id()] = doc::to_plain_text(control.document());
+    return;
+  }
   if (property != rt::PropertyKind::Text)
     return;
   if (m_typing == control.id())
@@ -132,6 +144,12 @@ HeadlessView::ShownText HeadlessView::shown_text(std::uint32_t control) const {
     to = *last;
   }
   return {text.substr(from, to - from), text};
+}
+
+const std::string &HeadlessView::shown_document(std::uint32_t control) const {
+  static const std::string none;
+  const auto found = m_documents.find(control);
+  return found == m_documents.end() ? none : found->second;
 }
 
 void HeadlessView::show_message_box(std::string_view gbk_text,

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -60,6 +61,10 @@ public:
   // wrote it, the end after the user typed it (the cursor stays at the end
   // of what was typed). Empty for an unknown control or one of another kind.
   ShownText shown_text(std::uint32_t control) const;
+  // What hypertext view `control` shows as plain text (UTF-8, one line per
+  // paragraph, document/plain_text.h), rendered when the document arrived;
+  // "" while the view shows its own page, and for other controls.
+  const std::string &shown_document(std::uint32_t control) const;
 
   void create_window(const rt::WindowModel &window,
                      rt::UserActions &actions) override;
@@ -82,6 +87,8 @@ private:
   std::unique_ptr<FoldingActions> m_actions;
   // Edit boxes whose text the user typed last (they show its end).
   std::unordered_set<std::uint32_t> m_typed;
+  // The plain text of each hypertext view that shows a document.
+  std::unordered_map<std::uint32_t, std::string> m_documents;
   std::uint32_t m_typing = 0; // the box being typed into, 0 for none
   std::vector<MessageRecord> m_messages;
   std::vector<std::string> m_errors;

@@ -2,6 +2,7 @@
 // model, keeps the widgets in step with the model and reports user actions.
 #include "runtime/views/qt/qt_view.h"
 
+#include "document/document_codec.h"
 #include "platform/library.h"
 #include "runtime/core/control_model.h"
 #include "runtime/views/qt/qt_widgets.h"
@@ -41,6 +42,7 @@
 #include <string>
 #include <unordered_map>
 #include <variant>
+#include <vector>
 
 namespace qx::views {
 namespace {
@@ -281,6 +283,7 @@ struct QtView::Impl {
   void applyVisibility(const rt::Control &control);
   void applyText(const rt::Control &control);
   void applySelection(const rt::Control &control);
+  void applyDocument(const rt::Control &control);
 
   void typed(std::uint32_t id, QLineEdit *edit, const QString &text);
   void pressEnter(std::uint32_t box);
@@ -656,6 +659,24 @@ QWidget *QtView::Impl::createHypertextView(const rt::Control &c,
 
 // ---- Keeping the widgets in step with the model -------------------------
 
+void QtView::Impl::applyDocument(const rt::Control &c) {
+  QWidget *w = widget(c.id());
+  const auto show =
+      webPane.symbol<QxWebPaneShowDocumentFn>(QX_WEBPANE_SHOW_DOCUMENT_NAME);
+  if (!w || !show)
+    return;
+  const std::vector<std::uint8_t> bytes = doc::encode(c.document());
+  // The return link is the user's action: it goes to the runtime, which
+  // changes the model, which brings the guide back through this function.
+  const auto followed = [](void *context, std::uint32_t control) {
+    auto *impl = static_cast<Impl *>(context);
+    if (impl->actions)
+      impl->actions->follow_return_link(control);
+  };
+  show(w, bytes.data(), static_cast<std::uint32_t>(bytes.size()), followed,
+       this, c.id());
+}
+
 void QtView::Impl::applyVisibility(const rt::Control &c) {
   if (QWidget *w = widget(c.id()))
     w->setVisible(model->effective_visible(c));
@@ -878,6 +899,9 @@ void QtView::property_changed(const rt::Control &control,
     break;
   case rt::PropertyKind::Selection:
     m->applySelection(control);
+    break;
+  case rt::PropertyKind::Document:
+    m->applyDocument(control);
     break;
   }
 }
