@@ -1,6 +1,8 @@
 // The Win32 view's window-free decisions: the focus chain over the main
 // window and over small forms, page turning, link targets, folding and the
 // rich text the hypertext view shows, read back by a small RTF reader.
+#include "document/document.h"
+#include "document/plain_text.h"
 #include "platform/gbk.h"
 #include "program/control_ids.h"
 #include "program/main_window.h"
@@ -288,8 +290,8 @@ void appendUtf8(std::string &out, char32_t c) {
 }
 
 // What a reader of `rtf` shows as text (UTF-8; paragraphs and line breaks as
-// "\n", the bullet as "*", a tab as "\t"), the font table left out. Fails the
-// test when the document is not one balanced group of ASCII.
+// "\n", the bullet as "*", a tab as "\t"), the font and colour tables left
+// out. Fails the test when the document is not one balanced group of ASCII.
 std::string readRtf(const std::string &rtf) {
   EXPECT_TRUE(std::all_of(rtf.begin(), rtf.end(), [](char c) {
     return static_cast<unsigned char>(c) < 0x80;
@@ -297,7 +299,7 @@ std::string readRtf(const std::string &rtf) {
   EXPECT_EQ(rtf.rfind("{\\rtf1", 0), 0u) << rtf;
   std::string text;
   int depth = 0;
-  int skip_below = -1; // inside the font table
+  int skip_below = -1; // inside the font or colour table
   char16_t high = 0;
   const auto put = [&](char32_t c) {
     if (skip_below >= 0)
@@ -316,7 +318,9 @@ std::string readRtf(const std::string &rtf) {
     const char c = rtf[i];
     if (c == '{') {
       ++depth;
-      if (rtf.compare(i, 9, "{\\fonttbl") == 0 && skip_below < 0)
+      const bool table = rtf.compare(i, 9, "{\\fonttbl") == 0 ||
+                         rtf.compare(i, 10, "{\\colortbl") == 0;
+      if (table && skip_below < 0)
         skip_below = depth;
       continue;
     }
@@ -460,6 +464,76 @@ TEST(Win32RichText, PlainTextKeepsItsLines) {
   };
   for (const auto &c : cases)
     EXPECT_EQ(readRtf(w32::text_to_rtf(c.utf8)), c.text) << c.utf8;
+}
+
+// `utf8` as UTF-16 units (the test's texts are valid UTF-8).
+std::u16string utf16(const std::string &utf8) {
+  std::u16string units;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const auto b = static_cast<unsigned char>(utf8[i]);
+    const int length = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+    char32_t c = length == 1 ? b : b & (0x3F >> (length - 1));
+    for (int k = 1; k < length; ++k)
+      c = c << 6 | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+    i += static_cast<std::size_t>(length);
+    if (c >= 0x10000) {
+      units += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+      units += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      units += static_cast<char16_t>(c);
+    }
+  }
+  return units;
+}
+
+qx::doc::Document working() {
+  namespace d = qx::doc;
+  d::Document doc;
+  doc.add(d::ParagraphStyle::Heading, {d::text("求根公式")});
+  doc.add(d::ParagraphStyle::Body,
+          {d::text("x"), d::subscript({d::text("1")}), d::text(" = "),
+           d::fraction({d::text("3 + "), d::root({d::text("8")})},
+                       {d::text("4")})});
+  doc.add(d::ParagraphStyle::Formula,
+          {d::text("b"), d::superscript({d::text("2")}), d::text(" - 4ac")});
+  doc.add(d::ParagraphStyle::Note, {d::text("{注} \\ 𝑥\n下一行")});
+  doc.add(d::ParagraphStyle::ReturnLink, {d::text("返回使用指南")});
+  doc.add(d::ParagraphStyle::Body, {d::text("after")});
+  return doc;
+}
+
+TEST(Win32RichText, AWorkingReadsBackAsItsPlainText) {
+  const qx::doc::Document doc = working();
+  const w32::RichDocument rich = w32::document_to_rtf(doc);
+  std::string expected = qx::doc::to_plain_text(doc);
+  // A line break inside a paragraph is one blank in the control.
+  const std::size_t inner = expected.find("\n下一行");
+  ASSERT_NE(inner, std::string::npos);
+  expected[inner] = ' ';
+  const std::string text = readRtf(rich.rtf);
+  EXPECT_EQ(text, expected);
+  for (const char *shown : {"(3 + √8)/4", "b²", "x₁", "{注} \\ 𝑥 下一行"})
+    EXPECT_NE(text.find(shown), std::string::npos) << shown << "\n" << text;
+}
+
+TEST(Win32RichText, TheReturnLinkIsFoundWhereTheControlHoldsIt) {
+  const w32::RichDocument rich = w32::document_to_rtf(working());
+  ASSERT_EQ(rich.links.size(), 1u);
+  // The control holds one unit per paragraph break, as the reader's "\n".
+  const std::u16string held = utf16(readRtf(rich.rtf));
+  const auto [first, last] = rich.links[0];
+  ASSERT_LE(first, last);
+  ASSERT_LE(last, held.size());
+  EXPECT_EQ(held.substr(first, last - first), u"返回使用指南");
+  EXPECT_NE(rich.rtf.find("{\\cf2\\ul "), std::string::npos) << rich.rtf;
+
+  EXPECT_TRUE(w32::document_to_rtf({}).links.empty());
+  EXPECT_EQ(readRtf(w32::document_to_rtf({}).rtf), "");
+  qx::doc::Document only_link;
+  only_link.add(qx::doc::ParagraphStyle::ReturnLink, {qx::doc::text("返回")});
+  const w32::RichDocument alone = w32::document_to_rtf(only_link);
+  ASSERT_EQ(alone.links.size(), 1u);
+  EXPECT_EQ(alone.links[0], (std::pair<std::size_t, std::size_t>{0, 2}));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // targets, folding and the HTML to rich-text conversion.
 #include "runtime/views/win32/view_rules.h"
 
+#include "document/plain_text.h"
 #include "runtime/core/control_model.h"
 #include "runtime/core/input_mode.h"
 
@@ -328,6 +329,15 @@ std::size_t skip_element(std::string_view html, std::size_t from,
   return end == std::string::npos ? html.size() : from + end + 1;
 }
 
+// The UTF-16 units of `utf8`, each bad byte one U+FFFD.
+std::size_t utf16_length(std::string_view utf8) {
+  std::size_t units = 0;
+  std::size_t at = 0;
+  while (at < utf8.size())
+    units += next_code_point(utf8, at) >= 0x10000 ? 2 : 1;
+  return units;
+}
+
 } // namespace
 
 std::vector<std::uint32_t> focus_chain(const rt::WindowModel &window) {
@@ -489,6 +499,59 @@ std::string text_to_rtf(std::string_view utf8) {
   }
   rtf += "\\par\n}";
   return rtf;
+}
+
+} // namespace qx::views::win32
+
+namespace qx::views::win32 {
+
+RichDocument document_to_rtf(const doc::Document &document) {
+  using Style = doc::ParagraphStyle;
+  RichDocument result;
+  result.rtf = "{\\rtf1\\ansi\\ansicpg936\\deff0"
+               "{\\fonttbl{\\f0\\fnil\\fcharset134 \\'cb\\'ce\\'cc\\'e5;}}"
+               "{\\colortbl ;\\red85\\green85\\blue85;\\red0\\green0\\blue238;}"
+               "\\viewkind4\\uc1\\f0\\fs" +
+               std::to_string(kBodyHalfPoints) + ' ';
+  std::size_t position = 0;
+  for (const doc::Paragraph &paragraph : document.paragraphs) {
+    const std::string text = doc::to_plain_text(paragraph.content);
+    std::string format = "\\pard\\sa60";
+    std::string group;
+    switch (paragraph.style) {
+    case Style::Heading:
+      format += "\\sb120";
+      group = "\\b";
+      break;
+    case Style::Formula:
+      format += "\\li720";
+      break;
+    case Style::Note:
+      group = "\\cf1";
+      break;
+    case Style::ReturnLink:
+      format += "\\sb180";
+      group = "\\cf2\\ul";
+      break;
+    case Style::Body:
+      break;
+    }
+    result.rtf += format + ' ';
+    if (!group.empty())
+      result.rtf += '{' + group + ' ';
+    std::size_t at = 0;
+    while (at < text.size())
+      append_escaped(result.rtf, next_code_point(text, at));
+    if (!group.empty())
+      result.rtf += '}';
+    result.rtf += "\\par\n";
+    const std::size_t length = utf16_length(text);
+    if (paragraph.style == Style::ReturnLink)
+      result.links.emplace_back(position, position + length);
+    position += length + 1;
+  }
+  result.rtf += '}';
+  return result;
 }
 
 } // namespace qx::views::win32

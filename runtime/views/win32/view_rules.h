@@ -4,6 +4,8 @@
 // they are tested on every build.
 #pragma once
 
+#include "document/document.h"
+
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -79,5 +81,19 @@ std::string html_to_rtf(std::string_view html);
 
 // Plain UTF-8 text as a rich-text document: one paragraph per line.
 std::string text_to_rtf(std::string_view utf8);
+
+// A routine's working as the text control shows it.
+struct RichDocument {
+  std::string rtf;
+  // Where each return link lies in the text the control then holds, as
+  // [first, last) in UTF-16 units, each paragraph break counting one.
+  std::vector<std::pair<std::size_t, std::size_t>> links;
+};
+
+// The working one paragraph at a time in its plain-text form (fractions as
+// "3/4", roots as "√8"): headings bold, formulas indented, notes grey, the
+// return link blue and underlined. Line breaks inside a paragraph's text
+// show as blanks, so that every character keeps one place.
+RichDocument document_to_rtf(const doc::Document &document);
 
 } // namespace qx::views::win32

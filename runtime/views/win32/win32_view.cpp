@@ -415,6 +415,7 @@ private:
   HBRUSH pageBrush(std::uint32_t tab);
   std::optional<std::filesystem::path> runtimeDirectory() const;
   std::string guidePage(const std::string &address) const;
+  void showPage(HWND view, const rt::Control &c);
 
   // Keeping the controls in step with the model.
   void applyVisibility(const rt::Control &c);
@@ -905,11 +906,37 @@ HWND Win32View::createHypertextView(const rt::Control &c, ControlWindow &,
                           WS_EX_CLIENTEDGE, c, id);
   if (!view)
     return nullptr;
-  std::string address;
-  if (const auto *props = std::get_if<form::HypertextProps>(&c.record().props))
-    address = narrow(fromGbk(props->address), CP_UTF8);
-  showRtf(view, guidePage(address));
+  // The return link of a working reports its clicks.
+  SendMessageW(view, EM_SETEVENTMASK, 0, ENM_LINK);
+  showPage(view, c);
   return view;
+}
+
+// What a hypertext view shows: the working a routine gave it, else its own
+// page (the guide).
+void Win32View::showPage(HWND view, const rt::Control &c) {
+  if (c.document().empty()) {
+    std::string address;
+    if (const auto *props =
+            std::get_if<form::HypertextProps>(&c.record().props))
+      address = narrow(fromGbk(props->address), CP_UTF8);
+    showRtf(view, guidePage(address));
+    return;
+  }
+  const win32::RichDocument working = win32::document_to_rtf(c.document());
+  showRtf(view, working.rtf);
+  for (const auto &[first, last] : working.links) {
+    CHARRANGE range{static_cast<LONG>(first), static_cast<LONG>(last)};
+    SendMessageW(view, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+    CHARFORMAT2W format{};
+    format.cbSize = sizeof format;
+    format.dwMask = CFM_LINK;
+    format.dwEffects = CFE_LINK;
+    SendMessageW(view, EM_SETCHARFORMAT, SCF_SELECTION,
+                 reinterpret_cast<LPARAM>(&format));
+  }
+  SendMessageW(view, EM_SETSEL, 0, 0);
+  SendMessageW(view, EM_SCROLLCARET, 0, 0);
 }
 
 // ---- Keeping the controls in step with the model --------------------------
@@ -1117,6 +1144,20 @@ void Win32View::keepFocusOnPage(const rt::Control &tab, std::int32_t page) {
 }
 
 void Win32View::onNotify(const NMHDR &header) {
+  if (header.code == static_cast<UINT>(EN_LINK)) {
+    // A click on a working's return link: the runtime changes the model,
+    // which brings the guide back through property_changed.
+    const auto &link = reinterpret_cast<const ENLINK &>(header);
+    const ControlWindow *found = info(header.hwndFrom);
+    if (found && link.msg == WM_LBUTTONUP) {
+      const std::uint32_t id = found->id;
+      guarded("following the return link", [&] {
+        if (m_actions)
+          m_actions->follow_return_link(id);
+      });
+    }
+    return;
+  }
   if (header.code != static_cast<UINT>(TCN_SELCHANGE))
     return;
   const ControlWindow *found = info(header.hwndFrom);
@@ -1381,6 +1422,11 @@ void Win32View::property_changed(const rt::Control &control,
     break;
   case rt::PropertyKind::Selection:
     applySelection(control);
+    break;
+  case rt::PropertyKind::Document:
+    if (HWND view = hwnd(control.id());
+        view && control.unit_type() == QX_UNIT_HYPERTEXT_VIEW && m_richEdit)
+      showPage(view, control);
     break;
   }
 }
