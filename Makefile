@@ -96,6 +96,15 @@ windows: windows-deps
 	  $(WERROR_FLAG) $(CMAKE_FLAGS)
 	cmake --build $(WINDOWS_BUILD_DIR) -j $(JOBS)
 
+# The Windows binaries under Wine, each test in a fresh prefix under its own
+# X server: the platform layer's checks, and every .qxs scenario through
+# quadrix-cli.exe against the Linux quadrix-cli.
+windows-test: windows
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target quadrix-cli basert WebPane
+	tests/windows/with-wine wine $(WINDOWS_BUILD_DIR)/tests/platform_checks.exe
+	tests/windows/with-wine tests/windows/cli_scenarios.sh \
+	  $(BUILD_DIR)/bin/quadrix-cli $(WINDOWS_BUILD_DIR)/bin/quadrix-cli.exe
+
 format:
 	git ls-files -z '*.c' '*.cc' '*.cpp' '*.h' '*.hpp' | xargs -0 -r clang-format -i
 

@@ -12,6 +12,10 @@ if(NOT CMAKE_SIZEOF_VOID_P EQUAL 4)
 endif()
 
 add_link_options(-static -static-libgcc -static-libstdc++)
+# Doubles computed as on x86-64: in SSE2 registers, each operation rounded
+# once to double (the x87 unit would keep 80-bit intermediates), and the
+# square root as the processor's correctly rounded instruction.
+add_compile_options(-msse2 -mfpmath=sse -fno-math-errno)
 # Unicode is never assumed: the program speaks GBK through the A functions
 # and converts explicitly where wide text is needed.
 add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)

@@ -6,6 +6,7 @@
 #include "platform/registry.h"
 #include "program/embedded_image.h"
 
+#include <exception>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -46,8 +47,13 @@ std::optional<std::filesystem::path> installed_directory() {
   std::string directory = value->substr(0, value->find('\0'));
   if (!directory.empty() && directory.back() == '\\')
     directory.back() = '/';
-  return std::filesystem::path(
-      std::u8string(directory.begin(), directory.end()));
+  try {
+    return std::filesystem::path(
+        std::u8string(directory.begin(), directory.end()));
+  } catch (const std::exception &) {
+    // Bytes that are no UTF-8 text (a binary value) name no directory.
+    return std::nullopt;
+  }
 }
 
 // The runtime beside the executable, else the installed one. Only a

@@ -13,42 +13,63 @@ std::size_t bad_gbk_length(std::string_view bytes) {
   return 1;
 }
 
-// Length of the well-formed UTF-8 character at the start of `bytes`, or 1
-// when it is malformed (so that each bad byte is replaced on its own).
-std::size_t bad_utf8_length(std::string_view bytes) {
+namespace {
+
+// How the UTF-8 character at the start of `bytes` is made: the length its
+// lead byte announces (0 for a byte that starts none) and how many of the
+// bytes present fit that character, lead byte included.
+struct Utf8Start {
+  std::size_t length = 0;
+  std::size_t fitting = 0;
+};
+
+Utf8Start utf8_start(std::string_view bytes) {
   auto byte = [&](std::size_t i) {
     return static_cast<unsigned char>(bytes[i]);
   };
-  unsigned char lead = byte(0);
-  std::size_t length = 0;
+  const unsigned char lead = byte(0);
+  Utf8Start start;
   unsigned char low = 0x80;
   unsigned char high = 0xBF;
   if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
+    start.length = 2;
   } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
+    start.length = 3;
     if (lead == 0xE0)
       low = 0xA0; // no overlong forms
     if (lead == 0xED)
       high = 0x9F; // no surrogates
   } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
+    start.length = 4;
     if (lead == 0xF0)
       low = 0x90;
     if (lead == 0xF4)
       high = 0x8F; // nothing above U+10FFFF
   } else {
-    return 1;
+    return start;
   }
-  if (bytes.size() < length)
-    return 1;
-  if (byte(1) < low || byte(1) > high)
-    return 1;
-  for (std::size_t i = 2; i < length; ++i) {
-    if (byte(i) < 0x80 || byte(i) > 0xBF)
-      return 1;
+  start.fitting = 1;
+  while (start.fitting < start.length && start.fitting < bytes.size()) {
+    const unsigned char next = byte(start.fitting);
+    const bool fits = start.fitting == 1 ? next >= low && next <= high
+                                         : next >= 0x80 && next <= 0xBF;
+    if (!fits)
+      break;
+    ++start.fitting;
   }
-  return length;
+  return start;
+}
+
+} // namespace
+
+std::size_t bad_utf8_length(std::string_view bytes) {
+  const Utf8Start start = utf8_start(bytes);
+  return start.length > 0 && start.fitting == start.length ? start.length : 1;
+}
+
+bool utf8_cut_off(std::string_view bytes) {
+  const Utf8Start start = utf8_start(bytes);
+  return start.fitting == bytes.size() && bytes.size() < start.length;
 }
 
 } // namespace qx::platform::detail

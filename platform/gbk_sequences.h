@@ -17,6 +17,10 @@ std::size_t bad_gbk_length(std::string_view bytes);
 /// its own.
 std::size_t bad_utf8_length(std::string_view bytes);
 
+/// True when `bytes` (not empty) is the start of a UTF-8 character cut off
+/// by the end of the text: the whole rest is then one bad sequence.
+bool utf8_cut_off(std::string_view bytes);
+
 } // namespace qx::platform::detail
 
 #endif // QUADRIX_PLATFORM_GBK_SEQUENCES_H

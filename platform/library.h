@@ -47,6 +47,16 @@ LibraryHandle program_library();
 std::optional<std::string>
 library_file_problem(const std::filesystem::path &path);
 
+/// Lets exceptions pass between the frames of this module (the one that
+/// contains the platform layer's copy making the call) and those of `other`
+/// in both directions: a routine of the executable called by the runtime
+/// library may be left by an exception the runtime throws and catches.
+/// Needed where every module carries its own unwinder (Windows, with the
+/// C++ runtime linked statically); elsewhere there is nothing to do. Safe to
+/// call again for the same module. Returns false when `other` is null or
+/// its unwind tables cannot be found.
+bool share_exception_frames(LibraryHandle other);
+
 /// Releases a library loaded by load_library; null is ignored.
 void release_library(LibraryHandle library);
 

@@ -8,6 +8,7 @@
 // program cannot be loaded, 3 after a runtime error of the program.
 #include "launcher/cli/script.h"
 #include "platform/library.h"
+#include "platform/standard_streams.h"
 #include "program/embedded_image.h"
 #include "runtime/basert/headless_api.h"
 
@@ -108,6 +109,9 @@ void print_message(const char *utf8_text, std::uint32_t, void *) {
 } // namespace
 
 int main(int argc, char **argv) {
+  // The same bytes in and out on every system: a script's line ends are
+  // its own, and output lines end in LF.
+  qx::platform::use_binary_standard_streams();
   const std::optional<Arguments> arguments = parse_arguments(argc, argv);
   if (!arguments)
     return kUsageStatus;
@@ -121,7 +125,7 @@ int main(int argc, char **argv) {
                 << " is a directory, not a script\n";
       return kUsageStatus;
     }
-    file.open(*arguments->file);
+    file.open(*arguments->file, std::ios::binary);
     if (!file) {
       std::cerr << "quadrix-cli: cannot read " << *arguments->file << '\n';
       return kUsageStatus;

@@ -168,6 +168,11 @@ void *find_symbol(LibraryHandle library, const char *name) {
   return dlsym(library, name);
 }
 
+bool share_exception_frames(LibraryHandle other) {
+  // One unwinder, in the shared C++ runtime, sees every module's tables.
+  return other != nullptr;
+}
+
 void release_library(LibraryHandle library) {
   if (library != nullptr)
     dlclose(library);

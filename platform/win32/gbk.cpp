@@ -93,7 +93,9 @@ TextConversion convert_utf8_to_gbk(std::string_view utf8) {
   std::string piece;
   while (offset < utf8.size()) {
     const std::string_view rest = utf8.substr(offset);
-    const std::size_t length = detail::bad_utf8_length(rest);
+    const std::size_t length = detail::utf8_cut_off(rest)
+                                   ? rest.size()
+                                   : detail::bad_utf8_length(rest);
     if (utf8_piece_to_gbk(rest.substr(0, length), piece)) {
       result.text += piece;
     } else {

@@ -3,11 +3,26 @@
 
 #include <windows.h>
 
+#include <array>
+#include <charconv>
 #include <cstdint>
 #include <cstring>
 #include <fstream>
+#include <memory>
+#include <mutex>
+#include <string_view>
 #include <system_error>
 #include <vector>
+
+// The unwinder of this module's own (static) copy of the C runtime support
+// library: registers a table of call frame information, `object` being
+// storage it keeps for as long as the process runs.
+extern "C" void __register_frame_info(const void *table, void *object);
+
+// Exported by every module that carries this platform layer (the
+// executables export all their functions, the libraries too): registers
+// the unwind tables of `module` with the caller's own unwinder.
+extern "C" int qx_platform_register_frames_of(void *module);
 
 namespace qx::platform {
 namespace {
@@ -101,6 +116,82 @@ private:
   DWORD m_previous = 0;
 };
 
+constexpr std::string_view kFrameSectionName = ".eh_frame";
+
+// The name of `section`: its eight bytes, or for a longer name the entry of
+// the file's string table that "/offset" points to (read from the module's
+// file, whose headers the loader has checked).
+std::string section_name(HMODULE module, const IMAGE_SECTION_HEADER &section) {
+  const auto *bytes = reinterpret_cast<const char *>(section.Name);
+  const std::string_view shown(bytes, strnlen(bytes, IMAGE_SIZEOF_SHORT_NAME));
+  if (shown.size() < 2 || shown.front() != '/')
+    return std::string(shown);
+  std::uint32_t offset = 0;
+  const auto [end, error] =
+      std::from_chars(shown.data() + 1, shown.data() + shown.size(), offset);
+  if (error != std::errc() || end != shown.data() + shown.size())
+    return {};
+  const IMAGE_NT_HEADERS *headers = nt_headers(module);
+  const std::optional<std::filesystem::path> file_name =
+      module_file_name(module);
+  if (!file_name || headers->FileHeader.PointerToSymbolTable == 0)
+    return {};
+  std::ifstream file(*file_name, std::ios::binary);
+  const std::uint64_t strings =
+      std::uint64_t{headers->FileHeader.PointerToSymbolTable} +
+      std::uint64_t{headers->FileHeader.NumberOfSymbols} * 18;
+  std::array<char, 16> name{};
+  file.seekg(static_cast<std::streamoff>(strings + offset));
+  file.read(name.data(), name.size() - 1);
+  if (file.gcount() <= 0)
+    return {};
+  return std::string(name.data(), strnlen(name.data(), name.size()));
+}
+
+// The start of `module`'s call frame information: its .eh_frame section,
+// whose name an image without debugging information cuts to eight bytes.
+const void *frame_table(HMODULE module) {
+  const auto *base = reinterpret_cast<const std::uint8_t *>(module);
+  const IMAGE_NT_HEADERS *headers = nt_headers(module);
+  const IMAGE_SECTION_HEADER *section = IMAGE_FIRST_SECTION(headers);
+  for (WORD i = 0; i < headers->FileHeader.NumberOfSections; ++i, ++section) {
+    const std::string name = section_name(module, *section);
+    if (name == kFrameSectionName ||
+        name == kFrameSectionName.substr(0, IMAGE_SIZEOF_SHORT_NAME))
+      return section->Misc.VirtualSize > 0 ? base + section->VirtualAddress
+                                           : nullptr;
+  }
+  return nullptr;
+}
+
+// Registers `module`'s tables with this module's unwinder, once.
+bool register_frames_of(HMODULE module) {
+  // Storage the unwinder keeps for each table: larger than its record of a
+  // table on any release of it.
+  struct alignas(16) FrameObject {
+    std::array<unsigned char, 128> bytes{};
+  };
+  struct Registered {
+    HMODULE module;
+    std::unique_ptr<FrameObject> object;
+  };
+  static std::mutex lock;
+  static std::vector<Registered> registered;
+  if (module == nullptr)
+    return false;
+  const std::lock_guard<std::mutex> guard(lock);
+  for (const Registered &entry : registered)
+    if (entry.module == module)
+      return true;
+  const void *table = frame_table(module);
+  if (table == nullptr)
+    return false;
+  Registered entry{module, std::make_unique<FrameObject>()};
+  __register_frame_info(table, entry.object->bytes.data());
+  registered.push_back(std::move(entry));
+  return true;
+}
+
 } // namespace
 
 std::optional<std::filesystem::path> executable_path() {
@@ -193,9 +284,31 @@ void *find_own_function(LibraryHandle library, const char *name) {
 
 LibraryHandle program_library() { return GetModuleHandleW(nullptr); }
 
+bool share_exception_frames(LibraryHandle other) {
+  static const char marker = 0;
+  const HMODULE own = module_of(&marker);
+  const auto module = static_cast<HMODULE>(other);
+  if (own == nullptr || module == nullptr)
+    return false;
+  if (module == own)
+    return true;
+  // Their frames to our unwinder, ours to theirs: each module's code may
+  // resume an unwinding that the other's began.
+  if (!register_frames_of(module))
+    return false;
+  using RegisterFn = int (*)(void *);
+  const auto theirs = reinterpret_cast<RegisterFn>(
+      find_own_function(other, "qx_platform_register_frames_of"));
+  return theirs != nullptr && theirs(own) != 0;
+}
+
 void release_library(LibraryHandle library) {
   if (library != nullptr)
     FreeLibrary(static_cast<HMODULE>(library));
 }
 
 } // namespace qx::platform
+
+extern "C" int qx_platform_register_frames_of(void *module) {
+  return qx::platform::register_frames_of(static_cast<HMODULE>(module)) ? 1 : 0;
+}

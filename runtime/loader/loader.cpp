@@ -75,6 +75,11 @@ LoadedProgram load_program(Runtime &runtime, std::span<std::uint8_t> image,
 
     LoadedProgram program;
     load_support_libraries(info, library_directory, program);
+    // The routines run in the executable's frames, which end_program and
+    // runtime errors leave by an exception the runtime catches.
+    if (!platform::share_exception_frames(platform::program_library()))
+      throw LoadError("the executable's unwind tables cannot be shared with "
+                      "the runtime");
 
     // read_program has found every section and checked its data.
     const image::SectionInfo &code = *info.find(image::layout::kCodeSection);

@@ -504,6 +504,70 @@ TEST(AppIconTest, IconFileIsOne32By32Image) {
   EXPECT_LT(opaque, 32 * 32);
 }
 
+// The program file's icon (the Windows resource): one image of each size
+// at 32 bits per pixel, the rendered design bottom-up in blue-green-red-
+// alpha order, and a mask padded to whole words that marks exactly the
+// fully transparent pixels.
+TEST(AppIconTest, ProgramFileIconKeepsAlphaAtEverySize) {
+  struct Case {
+    int size;
+    std::uint32_t entry_side; // 256 is written as 0
+    std::uint32_t mask_stride;
+    std::size_t file_size;
+  };
+  const Case cases[] = {
+      {1, 1, 4, 70},
+      {31, 31, 4, 4030},
+      {48, 48, 8, 9662},
+      {256, 0, 32, 270398},
+  };
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.size);
+    const std::vector<std::uint8_t> icon = app_icon_file_rgba(c.size);
+    ASSERT_EQ(icon.size(), c.file_size);
+    const auto side = static_cast<std::uint32_t>(c.size);
+    const std::uint32_t pixel_bytes = side * side * 4;
+    const std::uint32_t image_bytes = 40 + pixel_bytes + c.mask_stride * side;
+    EXPECT_EQ(read_le(icon, 2, 2), 1u) << "type icon";
+    EXPECT_EQ(read_le(icon, 4, 2), 1u) << "one image";
+    EXPECT_EQ(read_le(icon, 6, 1), c.entry_side);
+    EXPECT_EQ(read_le(icon, 7, 1), c.entry_side);
+    EXPECT_EQ(read_le(icon, 12, 2), 32u) << "entry bits";
+    EXPECT_EQ(read_le(icon, 14, 4), image_bytes);
+    EXPECT_EQ(read_le(icon, 18, 4), 22u);
+    EXPECT_EQ(read_le(icon, 26, 4), side);
+    EXPECT_EQ(read_le(icon, 30, 4), side * 2) << "colour + mask rows";
+    EXPECT_EQ(read_le(icon, 36, 2), 32u) << "bits";
+    EXPECT_EQ(read_le(icon, 42, 4), pixel_bytes + c.mask_stride * side);
+
+    const std::vector<std::uint8_t> rgba = render_app_icon(c.size);
+    constexpr std::size_t kPixels = 62;
+    const std::size_t mask = kPixels + pixel_bytes;
+    int mismatches = 0;
+    for (std::uint32_t row = 0; row < side; ++row) {
+      const std::uint32_t from_bottom = side - 1 - row;
+      for (std::uint32_t column = 0; column < side; ++column) {
+        const std::size_t in = (std::size_t{row} * side + column) * 4;
+        const std::size_t out =
+            kPixels + (std::size_t{from_bottom} * side + column) * 4;
+        const bool masked =
+            (icon[mask + from_bottom * c.mask_stride + column / 8] &
+             (0x80 >> (column % 8))) != 0;
+        if (icon[out] != rgba[in + 2] || icon[out + 1] != rgba[in + 1] ||
+            icon[out + 2] != rgba[in] || icon[out + 3] != rgba[in + 3] ||
+            masked != (rgba[in + 3] == 0))
+          ++mismatches;
+      }
+    }
+    EXPECT_EQ(mismatches, 0);
+  }
+  // The 48 x 48 image the Windows program carries has a transparent corner
+  // and a drawn middle.
+  const std::vector<std::uint8_t> icon = app_icon_file_rgba(48);
+  EXPECT_EQ(icon[62 + 3], 0) << "bottom-left corner";
+  EXPECT_EQ(icon[62 + (24 * 48 + 24) * 4 + 3], 255) << "middle";
+}
+
 TEST(AppIconTest, RenderedSizesKeepTheDesign) {
   for (int size : {32, 48}) {
     SCOPED_TRACE(size);
