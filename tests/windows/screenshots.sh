@@ -2,7 +2,7 @@
 # Pictures of the five pages of quadrix.exe under Wine, as the program saves
 # them itself (QUADRIX_SCREENSHOT with QUADRIX_START_PAGE), converted to PNG.
 #
-# usage: tests/windows/screenshots.sh [BIN_DIR [OUT_DIR]]
+# usage: tests/windows/with-wine tests/windows/screenshots.sh [BIN_DIR [OUT_DIR]]
 #        (defaults build-win32/bin and docs/windows)
 set -u
 readonly kDriver=screenshots

@@ -5,7 +5,8 @@
 # back), a refused keystroke undone, the calculator started from the menu,
 # and "退出(&X)" ending the program with exit code 0.
 #
-# usage: tests/windows/window_test.sh [BIN_DIR]   (default build-win32/bin)
+# usage: tests/windows/with-wine tests/windows/window_test.sh [BIN_DIR]
+#        (default build-win32/bin)
 set -u
 readonly kDriver=window_test
 bin=${1:-build-win32/bin}

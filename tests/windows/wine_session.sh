@@ -1,9 +1,9 @@
-# A private Wine session for the Windows build's window tests: its own
-# WINEPREFIX in a temporary directory (set up once with wineboot -i) under
-# its own virtual X server, and the functions that start quadrix.exe, find
-# its window and act on its controls with X input events. Sourced by the
-# window test and the screenshot script; $kDriver names the caller in
-# messages and $bin is the directory holding quadrix.exe.
+# The Wine session of the Windows build's window tests, run inside
+# tests/windows/with-wine (which gives it a prefix and an X server of its
+# own): the prefix's window settings, and the functions that start
+# quadrix.exe, find its window and act on its controls with X input events.
+# Sourced by the window test and the screenshot script; $kDriver names the
+# caller in messages and $bin is the directory holding quadrix.exe.
 #
 # A missing tool ends the caller with status 77 (skipped), or 1 under CI;
 # any failure ends it with status 1.
@@ -22,7 +22,11 @@ if [ -z "${bin:-}" ] || [ ! -f "$bin/quadrix.exe" ]; then
 fi
 bin=$(cd "$bin" && pwd)
 
-for tool in wine wineboot wineserver Xvfb xdotool xwininfo xclip python3; do
+if [ -z "${WINEPREFIX:-}" ] || [ -z "${DISPLAY:-}" ]; then
+  echo "$kDriver: run me inside tests/windows/with-wine" >&2
+  exit 1
+fi
+for tool in wine xdotool xwininfo xclip python3; do
   if ! command -v "$tool" >/dev/null 2>&1; then
     if [ -n "${CI:-}" ]; then
       echo "$kDriver: $tool is missing (scripts/install-deps --windows installs it)" >&2
@@ -34,21 +38,12 @@ for tool in wine wineboot wineserver Xvfb xdotool xwininfo xclip python3; do
 done
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/quadrix-window.XXXXXX") || exit 1
-xvfb_pid=""
 program_pid=""
 cleanup() {
-  # The prefix is this session's own: ending its server ends every program
-  # started in it (the calculator included).
-  if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
-    wineserver -k 2>/dev/null
-    wineserver -w 2>/dev/null
-  fi
-  if [ -n "$program_pid" ]; then
+  # with-wine ends the prefix's programs (the calculator included).
+  if [ -n "$program_pid" ] && kill -0 "$program_pid" 2>/dev/null; then
+    kill "$program_pid" 2>/dev/null
     wait "$program_pid" 2>/dev/null
-  fi
-  if [ -n "$xvfb_pid" ]; then
-    kill "$xvfb_pid" 2>/dev/null
-    wait "$xvfb_pid" 2>/dev/null
   fi
   rm -rf "$work"
 }
@@ -76,22 +71,7 @@ poll() {
   "$@"
 }
 
-# ---- A private X server and Wine prefix -----------------------------------
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp \
-  3>"$work/display" >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-display_ready() { [ -s "$work/display" ]; }
-poll 100 display_ready || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-DISPLAY=":$(head -n 1 "$work/display")"
-export DISPLAY
-unset WAYLAND_DISPLAY
-
-export WINEPREFIX="$work/prefix"
-export WINEDEBUG=-all
-# No downloads of the .NET and browser add-ons the program does not use.
-export WINEDLLOVERRIDES="mscoree,mshtml="
-wineboot -i >"$work/wineboot.log" 2>&1 || fail "wineboot: $(cat "$work/wineboot.log")"
-wineserver -w
+# ---- The prefix's window settings -----------------------------------------
 # Wine draws the window's frame itself (there is no window manager), so the
 # X window is the outer window; the menus and message boxes get a face with
 # Chinese characters when the system has one.
@@ -132,8 +112,6 @@ wait_for_end() {
   wait "$program_pid" || status=$?
   program_pid=""
 }
-
-top_windows() { xwininfo -root -children | grep -c '^ *0x'; }
 
 # Finds where the client area lies: the menu "常用工具" opens right below the
 # menu bar, whose first item starts at the client area's left edge. The bar
