@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The real quadrix.exe window under Wine, driven with X input events: its
-# title and outer size, the quadratic page's flow typed and clicked as a
+# title and outer size, a message box, the quadratic page's flow typed and clicked as a
 # user would (Ctrl+Tab to the page, the coefficients, "求根", the roots read
 # back), a refused keystroke undone, the calculator started from the menu,
 # and "退出(&X)" ending the program with exit code 0.
@@ -39,6 +39,19 @@ check "outer width" 542 "$(awk '/Width:/ {print $2}' <<<"$geometry")"
 check "outer height" 693 "$(awk '/Height:/ {print $2}' <<<"$geometry")"
 measure_client_area
 echo "client area at +$((client_x - window_x))+$((client_y - window_y))"
+
+# ---- A message box ------------------------------------------------------------
+# "求解" with no coefficient: the page's message in a modal box whose caption
+# is the window's title (a second window of that title), closed by Enter.
+click 求解
+boxes_titled() { xdotool search --onlyvisible --name "$kTitle" 2>/dev/null | grep -c .; }
+box_shown() { [ "$(boxes_titled)" -ge 2 ]; }
+poll 100 box_shown
+check "windows titled QuadrixV1.0 with the message box" 2 "$(boxes_titled)"
+xdotool key Return
+box_gone() { [ "$(boxes_titled)" -le 1 ]; }
+poll 50 box_gone
+check "windows titled QuadrixV1.0 after Enter" 1 "$(boxes_titled)"
 
 # ---- x² - 3x + 2 = 0 on the quadratic page ---------------------------------
 # Ctrl+Tab from the first page's box turns two pages and leaves the focus on

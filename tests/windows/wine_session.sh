@@ -147,6 +147,7 @@ measure_client_area() {
 # (window: the client area; page: the tab control) and its rectangle.
 declare -A rect=(
   [编辑框1]="page 67 67 95 24"
+  [求解]="page 316 111 72 24"
   [二次项系数]="page 51 70 67 24"
   [一次项系数]="page 171 69 67 24"
   [常数项]="page 279 69 67 24"
