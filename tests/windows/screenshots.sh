@@ -9,6 +9,7 @@ readonly kDriver=screenshots
 bin=${1:-build-win32/bin}
 out=${2:-docs/windows}
 here=$(cd "$(dirname "$0")" && pwd)
+readonly kMoreTools=python3 # bmp_to_png.py
 # shellcheck source=tests/windows/wine_session.sh
 . "$here/wine_session.sh"
 

@@ -26,7 +26,7 @@ if [ -z "${WINEPREFIX:-}" ] || [ -z "${DISPLAY:-}" ]; then
   echo "$kDriver: run me inside tests/windows/with-wine" >&2
   exit 1
 fi
-for tool in wine xdotool xwininfo xclip python3; do
+for tool in wine xdotool xwininfo xclip ${kMoreTools:-}; do
   if ! command -v "$tool" >/dev/null 2>&1; then
     if [ -n "${CI:-}" ]; then
       echo "$kDriver: $tool is missing (scripts/install-deps --windows installs it)" >&2
