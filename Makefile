@@ -104,6 +104,7 @@ windows-test: windows
 	tests/windows/with-wine wine $(WINDOWS_BUILD_DIR)/tests/platform_checks.exe
 	tests/windows/with-wine tests/windows/cli_scenarios.sh \
 	  $(BUILD_DIR)/bin/quadrix-cli $(WINDOWS_BUILD_DIR)/bin/quadrix-cli.exe
+	tests/windows/with-wine wine $(WINDOWS_BUILD_DIR)/tests/view_checks.exe
 	tests/windows/with-wine tests/windows/window_test.sh $(WINDOWS_BUILD_DIR)/bin
 
 format:
