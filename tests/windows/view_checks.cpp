@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <string>
@@ -196,6 +197,45 @@ public:
            "a result box is read-only");
   }
 
+  // The tooltip text of edit box `edit`.
+  std::wstring tip(HWND edit) const {
+    HWND tooltip = FindWindowW(TOOLTIPS_CLASSW, nullptr);
+    wchar_t text[512] = {};
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = m_main;
+    tool.uId = reinterpret_cast<UINT_PTR>(edit);
+    tool.lpszText = text;
+    SendMessageW(tooltip, TTM_GETTEXTW, std::size(text),
+                 reinterpret_cast<LPARAM>(&tool));
+    return text;
+  }
+
+  void check_tooltips() {
+    m_runtime->select_page(ctl::选择夹1, 2);
+    HWND result = find(ctl::x1); // 120 pixels wide
+    const struct {
+      const char *text;
+      bool tip;
+    } cases[] = {
+        {"2", false},
+        {"-1.23456789012345678901234567890123456789", true},
+        {"", false},
+        {"方程无实数根方程无实数根方程无实数根方程无实数根", true},
+    };
+    for (const auto &c : cases) {
+      model().set_text(control(ctl::x1), utf8_to_gbk(c.text));
+      expect(tip(result) == (c.tip ? wide(c.text) : std::wstring()),
+             std::string("the tooltip of x1 showing '") + c.text + "'");
+    }
+    // Typed text too.
+    HWND entry = find(ctl::二次项系数);
+    model().set_text(control(ctl::二次项系数), "");
+    type(entry, L"12345678901234567890");
+    expect(tip(entry) == L"12345678901234567890",
+           "the tooltip of a box typed full");
+  }
+
   void check_working() {
     qx::rt::Control &view = control(ctl::超文本浏览框1);
     HWND rich = find(view);
@@ -290,6 +330,7 @@ int main() {
     checks.check_placement();
     checks.check_pages();
     checks.check_typing();
+    checks.check_tooltips();
     checks.check_working();
   }
   std::printf("view checks: %d run, %d failed\n", g_run, g_failed);

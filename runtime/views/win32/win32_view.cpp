@@ -422,6 +422,7 @@ private:
   void applyText(const rt::Control &c);
   void applySelection(const rt::Control &c);
   void showProgramText(HWND edit, const std::wstring &text);
+  void updateTip(HWND edit);
 
   // The user's actions.
   void onCommand(HWND child, UINT code, UINT id);
@@ -464,6 +465,8 @@ private:
   IconHandle m_icon;
   MenuHandle m_menu;
   WindowHandle m_window;
+  // The tooltip that shows an edit box's whole text when it does not fit.
+  WindowHandle m_tooltip;
   // The children are destroyed before their parent.
   std::vector<WindowHandle> m_children;
 
@@ -503,6 +506,7 @@ Win32View::~Win32View() { destroyWindow(); }
 
 void Win32View::destroyWindow() {
   m_children.clear();
+  m_tooltip.reset();
   if (m_window && m_menu)
     SetMenu(m_window.get(), nullptr); // the menu is destroyed by its owner
   m_window.reset();
@@ -609,6 +613,11 @@ void Win32View::buildWindow() {
     }
   }
   buildMenu();
+  m_tooltip.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                  WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, m_window.get(), nullptr,
+                                  m_instance, nullptr));
 
   // Tab controls first, the other window-level controls above them (the
   // clear link lies over the tab header row), then the pages' controls,
@@ -728,6 +737,46 @@ void Win32View::createControl(const rt::Control &c, std::size_t index) {
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   m_windows[c.id()] = child;
   m_infos[child] = std::move(info);
+  if (c.unit_type() == QX_UNIT_EDIT_BOX && m_tooltip) {
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = m_window.get();
+    tool.uId = reinterpret_cast<UINT_PTR>(child);
+    tool.lpszText = const_cast<wchar_t *>(L"");
+    SendMessageW(m_tooltip.get(), TTM_ADDTOOLW, 0,
+                 reinterpret_cast<LPARAM>(&tool));
+    updateTip(child);
+  }
+}
+
+// The whole text as the box's tooltip whenever the box cannot show all of
+// it; no tooltip otherwise.
+void Win32View::updateTip(HWND edit) {
+  if (!m_tooltip)
+    return;
+  const std::wstring text = windowText(edit);
+  RECT room{};
+  SendMessageW(edit, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&room));
+  bool fits = true;
+  if (!text.empty()) {
+    const WindowDc dc(GetDC(edit), DcReleaser{edit});
+    const HGDIOBJ old = SelectObject(
+        dc.get(),
+        reinterpret_cast<HGDIOBJ>(SendMessageW(edit, WM_GETFONT, 0, 0)));
+    SIZE extent{};
+    GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()),
+                          &extent);
+    SelectObject(dc.get(), old);
+    fits = extent.cx <= room.right - room.left;
+  }
+  TOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.hwnd = m_window.get();
+  tool.uId = reinterpret_cast<UINT_PTR>(edit);
+  tool.lpszText = const_cast<wchar_t *>(fits ? L"" : text.c_str());
+  SendMessageW(m_tooltip.get(), TTM_UPDATETIPTEXTW, 0,
+               reinterpret_cast<LPARAM>(&tool));
 }
 
 HWND Win32View::createEditBox(const rt::Control &c, ControlWindow &info,
@@ -1084,8 +1133,11 @@ void Win32View::onCommand(HWND child, UINT code, UINT id) {
   const ControlWindow control = *found; // the handler may rebuild the map
   switch (control.unit_type) {
   case QX_UNIT_EDIT_BOX:
-    if (code == EN_CHANGE && m_programText == 0)
+    if (code != EN_CHANGE)
+      break;
+    if (m_programText == 0)
       guarded("typing", [&] { typed(control, child); });
+    updateTip(child);
     break;
   case QX_UNIT_BUTTON:
     if (code == BN_CLICKED)
