@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The real quadrix.exe window under Wine, driven with X input events: its
-# title and outer size, a message box, the quadratic page's flow typed and clicked as a
-# user would (Ctrl+Tab to the page, the coefficients, "求根", the roots read
-# back), a refused keystroke undone, the calculator started from the menu,
-# and "退出(&X)" ending the program with exit code 0.
+# title and outer size, a message box, the quadratic page's flow typed and
+# clicked as a user would (Ctrl+Tab to the page, the coefficients, "求根",
+# the roots read back, the clear link), a refused keystroke undone, the
+# calculator started from the menu, and "退出(&X)" ending the program with
+# exit code 0.
 #
 # usage: tests/windows/with-wine tests/windows/window_test.sh [BIN_DIR]
 #        (default build-win32/bin)
@@ -84,6 +85,14 @@ check "x2" 1 "$(copy_focused)"
 click 求根
 xdotool key shift+Tab shift+Tab
 check "Shift+Tab from 求根 reaches x1" 2 "$(copy_focused)"
+
+# The clear link empties the page's boxes: an empty box copies nothing.
+click 清空
+sleep 0.3
+click x1
+check "x1 after 清空" '<nothing copied>' "$(copy_focused)"
+click 常数项
+check "c after 清空" '<nothing copied>' "$(copy_focused)"
 
 # ---- A whole-number box undoes a letter --------------------------------------
 xdotool key ctrl+Tab

@@ -146,6 +146,7 @@ measure_client_area() {
 # The controls the tests use by their names in the form: where each lies
 # (window: the client area; page: the tab control) and its rectangle.
 declare -A rect=(
+  [清空]="window 452 8 33 16"
   [编辑框1]="page 67 67 95 24"
   [求解]="page 316 111 72 24"
   [二次项系数]="page 51 70 67 24"
