@@ -5,9 +5,9 @@
 #include "document/plain_text.h"
 #include "platform/gbk.h"
 #include "program/control_ids.h"
-#include "program/main_window.h"
 #include "runtime/core/control_model.h"
 #include "runtime/views/win32/view_rules.h"
+#include "tests/views/placeholder_form.h"
 
 #include <gtest/gtest.h>
 
@@ -30,14 +30,7 @@ using TargetKind = w32::LinkTarget::TargetKind;
 
 qx::form::Form mainForm() {
   std::map<std::string, std::uint32_t> offsets;
-  return qx::window::main_window_form(
-      [&](const qx::window::HandlerRef &ref) -> std::uint32_t {
-        const auto [it, added] = offsets.try_emplace(
-            std::string(ref.routine),
-            static_cast<std::uint32_t>(0x18 + 0x10 * offsets.size()));
-        (void)added;
-        return it->second;
-      });
+  return qx::test::placeholder_main_form(offsets);
 }
 
 // ---- A small form

@@ -9,9 +9,9 @@
 #include "document/document.h"
 #include "platform/gbk.h"
 #include "program/control_ids.h"
-#include "program/main_window.h"
 #include "runtime/core/runtime.h"
 #include "runtime/views/win32/win32_view.h"
+#include "tests/views/placeholder_form.h"
 
 #include <windows.h>
 
@@ -68,14 +68,7 @@ public:
   ViewChecks() {
     m_runtime = std::make_unique<qx::rt::Runtime>(qx::views::make_win32_view());
     std::map<std::string, std::uint32_t> offsets;
-    qx::form::Form form = qx::window::main_window_form(
-        [&](const qx::window::HandlerRef &ref) -> std::uint32_t {
-          const auto [it, added] = offsets.try_emplace(
-              std::string(ref.routine),
-              static_cast<std::uint32_t>(0x18 + 0x10 * offsets.size()));
-          (void)added;
-          return it->second;
-        });
+    qx::form::Form form = qx::test::placeholder_main_form(offsets);
     for (const auto &[name, offset] : offsets)
       m_runtime->bind_routine(offset, {name, &doNothing, nullptr});
     m_runtime->install_form(std::move(form));
