@@ -1,9 +1,10 @@
 // The Win32 view on the real controls, run under Wine by `make
 // windows-test`: the main window built from its form through the runtime,
-// with every routine doing nothing, then checked from outside as a user's
-// system sees it: where each control lies, what a page shows, what typing
-// leaves in a box, and the working and its return link in the rich-text
-// control.
+// with every routine doing nothing (the one of 求根 counting its runs),
+// then checked from outside as a user's system sees it: where each control
+// lies, what a page shows, what typing leaves in a box, the tooltip of a
+// long text, Tab and Enter, and the working and its return link in the
+// rich-text control.
 //
 // Exit status 0 when every check holds; each failure prints one line.
 #include "document/document.h"
@@ -26,6 +27,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 namespace {
@@ -45,6 +47,17 @@ void expect(bool holds, const std::string &what) {
 }
 
 void doNothing() {}
+
+// How often the routine bound to 求根 ran.
+int g_roots_runs = 0;
+void countRoots() { ++g_roots_runs; }
+
+// The view, for ending its message loop from a timer.
+qx::rt::View *g_view = nullptr;
+void CALLBACK endLoop(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  g_view->quit_message_loop();
+}
 
 std::wstring text_of(HWND window) {
   const int length = GetWindowTextLengthW(window);
@@ -66,11 +79,19 @@ RECT placement(HWND child) {
 class ViewChecks {
 public:
   ViewChecks() {
-    m_runtime = std::make_unique<qx::rt::Runtime>(qx::views::make_win32_view());
+    std::unique_ptr<qx::rt::View> view = qx::views::make_win32_view();
+    g_view = view.get();
+    m_runtime = std::make_unique<qx::rt::Runtime>(std::move(view));
     std::map<std::string, std::uint32_t> offsets;
     qx::form::Form form = qx::test::placeholder_main_form(offsets);
+    std::uint32_t roots = 0;
+    for (const qx::form::Record &record : form.records)
+      if (const auto *c = std::get_if<qx::form::ControlRecord>(&record);
+          c && c->id == ctl::求根 && !c->events.empty())
+        roots = c->events.front().handler;
     for (const auto &[name, offset] : offsets)
-      m_runtime->bind_routine(offset, {name, &doNothing, nullptr});
+      m_runtime->bind_routine(
+          offset, {name, offset == roots ? &countRoots : &doNothing, nullptr});
     m_runtime->install_form(std::move(form));
     m_runtime->load_window(QX_MAIN_WINDOW);
     m_main = FindWindowW(nullptr, L"QuadrixV1.0");
@@ -204,6 +225,44 @@ public:
     return text;
   }
 
+  // Posts a key press to the window with the focus and lets the message
+  // loop take it, as the keyboard would.
+  void press(WPARAM key) {
+    PostMessageW(GetFocus(), WM_KEYDOWN, key, 1);
+    PostMessageW(GetFocus(), WM_KEYUP, key, 0xC0000001);
+    SetTimer(nullptr, 0, 100, &endLoop);
+    g_view->run_message_loop();
+  }
+
+  void check_keys() {
+    m_runtime->select_page(ctl::选择夹1, 2);
+    SetForegroundWindow(m_main);
+    SetFocus(find(ctl::二次项系数));
+    // Tab along the page, round the window's own controls and back.
+    const std::uint32_t order[] = {ctl::一次项系数, ctl::常数项, ctl::x1,
+                                   ctl::x2, ctl::求根};
+    for (std::uint32_t id : order) {
+      press(VK_TAB);
+      expect(GetFocus() == find(id),
+             "Tab reaches " + qx::platform::gbk_to_utf8(control(id).name()));
+    }
+    bool back = false;
+    for (int step = 0; step < 4 && !back; ++step) {
+      press(VK_TAB);
+      back = GetFocus() == find(ctl::二次项系数);
+    }
+    expect(back, "Tab comes back to 二次项系数 past the window's controls");
+    // Enter in an entry box presses the button after it; a result box
+    // presses nothing.
+    const int before = g_roots_runs;
+    SetFocus(find(ctl::常数项));
+    press(VK_RETURN);
+    expect(g_roots_runs == before + 1, "Enter in 常数项 presses 求根");
+    SetFocus(find(ctl::x1));
+    press(VK_RETURN);
+    expect(g_roots_runs == before + 1, "Enter in x1 presses nothing");
+  }
+
   void check_tooltips() {
     m_runtime->select_page(ctl::选择夹1, 2);
     HWND result = find(ctl::x1); // 120 pixels wide
@@ -324,6 +383,7 @@ int main() {
     checks.check_pages();
     checks.check_typing();
     checks.check_tooltips();
+    checks.check_keys();
     checks.check_working();
   }
   std::printf("view checks: %d run, %d failed\n", g_run, g_failed);
