@@ -2,7 +2,7 @@
 .POSIX:
 .PHONY: all deps configure build run test package install uninstall screenshot \
 	sanitize-test fuzz format format-check clean windows-deps windows \
-	windows-test
+	windows-installer windows-test
 
 SHELL = /bin/sh
 JOBS = 2
@@ -96,14 +96,23 @@ windows: windows-deps
 	  $(WERROR_FLAG) $(CMAKE_FLAGS)
 	cmake --build $(WINDOWS_BUILD_DIR) -j $(JOBS)
 
+# The Windows installer and the portable zip, beside bin/:
+# $(WINDOWS_BUILD_DIR)/quadrix-1.0.0.0-setup.exe and
+# $(WINDOWS_BUILD_DIR)/quadrix-1.0.0.0-portable.zip.
+windows-installer: windows
+	packaging/windows/build-packages.sh $(WINDOWS_BUILD_DIR)/bin $(WINDOWS_BUILD_DIR)
+
 # The Windows binaries under Wine, each test in a fresh prefix under its own
-# X server: the platform layer's checks, and every .qxs scenario through
-# quadrix-cli.exe against the Linux quadrix-cli.
-windows-test: windows
+# X server: the platform layer's checks, every .qxs scenario through
+# quadrix-cli.exe against the Linux quadrix-cli, the launcher against
+# stand-in runtimes, and the installer's round trip.
+windows-test: windows-installer
 	cmake --build $(BUILD_DIR) -j $(JOBS) --target quadrix-cli basert WebPane
 	tests/windows/with-wine wine $(WINDOWS_BUILD_DIR)/tests/platform_checks.exe
 	tests/windows/with-wine tests/windows/cli_scenarios.sh \
 	  $(BUILD_DIR)/bin/quadrix-cli $(WINDOWS_BUILD_DIR)/bin/quadrix-cli.exe
+	tests/windows/with-wine tests/windows/launcher_test.sh $(WINDOWS_BUILD_DIR)
+	tests/windows/with-wine tests/windows/installer_test.sh $(WINDOWS_BUILD_DIR)
 	tests/windows/with-wine wine $(WINDOWS_BUILD_DIR)/tests/view_checks.exe
 	tests/windows/with-wine tests/windows/window_test.sh $(WINDOWS_BUILD_DIR)/bin
 

@@ -1,11 +1,11 @@
 // Validity, sign rules, gcd and lcm, reduction, common denominators, the four
 // operations and powers of fractions.
+#include "fraction/binary_gcd.h"
 #include "fraction/exact.h"
 #include "fraction/fraction.h"
 
 #include <cstdlib>
 #include <limits>
-#include <numeric>
 #include <utility>
 
 namespace qx::fraction {
@@ -30,25 +30,13 @@ std::uint64_t magnitude64(std::int64_t value) {
                    : static_cast<std::uint64_t>(value);
 }
 
-// Euclid's algorithm on magnitudes, in 32-bit arithmetic as soon as both
-// values fit there: a hardware division per step is cheaper than the
-// shifts of a binary gcd on the processors this runs on.
+// The divisor of magnitudes below 2^63, in 32-bit words when both are
+// below 2^31.
 std::uint64_t gcd64(std::uint64_t a, std::uint64_t b) {
-  while (b != 0 && (a | b) > std::numeric_limits<std::uint32_t>::max()) {
-    const std::uint64_t rest = a % b;
-    a = b;
-    b = rest;
-  }
-  if (b == 0)
-    return a;
-  auto x = static_cast<std::uint32_t>(a);
-  auto y = static_cast<std::uint32_t>(b);
-  while (y != 0) {
-    const std::uint32_t rest = x % y;
-    x = y;
-    y = rest;
-  }
-  return x;
+  if ((a | b) < std::uint64_t{1} << 31)
+    return binary::gcd(static_cast<std::uint32_t>(a),
+                       static_cast<std::uint32_t>(b));
+  return binary::gcd(a, b);
 }
 
 // exact::reduce for values within +-2^62: canonical sign, lowest terms; a
@@ -96,22 +84,45 @@ bool within_field(Fraction f) {
          f.denominator != std::numeric_limits<std::int32_t>::min();
 }
 
-// a and b (valid, within_field) over their least common denominator.
+// a and b (valid, within_field) over their least common denominator: each
+// reduced first, as reduce64 would (a zero numerator stays zero), then
+// scaled to the least common multiple of the reduced denominators.
 std::array<Pair64, 2> common64(Fraction a, Fraction b) {
-  const Pair64 left = reduce64({a.numerator, a.denominator});
-  const Pair64 right = reduce64({b.numerator, b.denominator});
-  // A zero numerator may keep a negative denominator; only magnitudes
-  // enter the multiple, and a zero numerator stays zero.
-  const auto left_d = static_cast<std::int64_t>(magnitude64(left.denominator));
-  const auto right_d =
-      static_cast<std::int64_t>(magnitude64(right.denominator));
-  const std::int64_t multiple =
-      left_d /
-      static_cast<std::int64_t>(gcd64(static_cast<std::uint64_t>(left_d),
-                                      static_cast<std::uint64_t>(right_d))) *
-      right_d;
-  return {Pair64{left.numerator * (multiple / left_d), multiple},
-          Pair64{right.numerator * (multiple / right_d), multiple}};
+  // Magnitudes below 2^31, so the quotients are 32-bit divisions.
+  const auto left_n = static_cast<std::uint32_t>(magnitude64(a.numerator));
+  const auto left_d = static_cast<std::uint32_t>(magnitude64(a.denominator));
+  const auto right_n = static_cast<std::uint32_t>(magnitude64(b.numerator));
+  const auto right_d = static_cast<std::uint32_t>(magnitude64(b.denominator));
+  // The two reductions and the divisor of the denominators as typed are
+  // independent: one loop runs all three.
+  const auto [left_g, right_g, typed_shared] =
+      binary::three_gcds(left_n, left_d, right_n, right_d, left_d, right_d);
+  const std::uint32_t left_divisor = left_g;
+  const std::uint32_t right_divisor = right_g;
+  const std::uint32_t reduced_left_d = left_d / left_divisor;
+  const std::uint32_t reduced_right_d = right_d / right_divisor;
+  // The reduced denominators' divisor divides typed_shared, which for most
+  // operands is 1 or small: gcd(divisor, value) taken as a remainder by the
+  // small divisor first, then a gcd of small values.
+  const auto within = [](std::uint32_t divisor, std::uint32_t value) {
+    return divisor == 1 ? 1u : binary::gcd(divisor, value % divisor);
+  };
+  const std::uint32_t shared =
+      within(within(typed_shared, reduced_left_d), reduced_right_d);
+  // multiple / reduced_left_d and multiple / reduced_right_d.
+  const std::uint32_t left_scale = reduced_right_d / shared;
+  const std::uint32_t right_scale = reduced_left_d / shared;
+  const auto multiple =
+      static_cast<std::int64_t>(std::uint64_t{reduced_left_d} * left_scale);
+  const auto signed_numerator = [](Fraction f, std::uint32_t magnitude) {
+    return (f.numerator < 0) != (f.denominator < 0) ? -std::int64_t{magnitude}
+                                                    : std::int64_t{magnitude};
+  };
+  // Each product is below 2^62.
+  return {
+      Pair64{signed_numerator(a, left_n / left_divisor) * left_scale, multiple},
+      Pair64{signed_numerator(b, right_n / right_divisor) * right_scale,
+             multiple}};
 }
 
 } // namespace
@@ -152,7 +163,9 @@ std::int32_t lcm(std::int32_t a, std::int32_t b) {
   // |a| × |b| < 2^62: 64 bits hold every multiple.
   const std::int64_t left = a;
   const std::int64_t right = b < 0 ? -std::int64_t{b} : std::int64_t{b};
-  const std::int64_t multiple = left / std::gcd(left, right) * right;
+  const auto divisor =
+      static_cast<std::int64_t>(gcd64(magnitude64(left), magnitude64(right)));
+  const std::int64_t multiple = left / divisor * right;
   if (multiple < -kFieldLimit || multiple > kFieldLimit)
     return 0;
   return static_cast<std::int32_t>(multiple);
@@ -283,7 +296,9 @@ Fraction fraction_power(Fraction f, std::int32_t n) {
   if (!raise(base.numerator, numerator) ||
       !raise(base.denominator, denominator))
     return kInvalidFraction;
-  return narrow64(reduce64({numerator, denominator}));
+  // Powers of coprime values are coprime, and the denominator is positive
+  // unless the numerator is 0: already in lowest terms with canonical sign.
+  return narrow64({numerator, denominator});
 }
 
 } // namespace qx::fraction

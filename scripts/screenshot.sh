@@ -1,8 +1,11 @@
 #!/bin/sh
 # Saves a picture of each page of the Quadrix window as
 # docs/screenshot-page0.png ... docs/screenshot-page4.png, under Xvfb, and
-# one of a long result fully shown as docs/screenshot-long-result.png (typed
-# with real X input; skipped without xdotool).
+# one of a long result fully shown as docs/screenshot-long-result.png, one
+# of the working of a fraction sum as docs/screenshot-fraction-working.png
+# and of the quadratic and system pages' workings as
+# docs/screenshot-quadratic-working.png and docs/screenshot-system-working.png
+# (typed with real X input; skipped without xdotool).
 #
 #   scripts/screenshot.sh [BUILD_DIR]     (default: build)
 #
@@ -46,6 +49,26 @@ if [ "$status" -eq 77 ]; then
 elif [ "$status" -ne 0 ]; then
   exit "$status"
 fi
+
+status=0
+"$root/tests/e2e/fraction_working_picture.sh" "$quadrix" \
+  "$docs/screenshot-fraction-working.png" || status=$?
+if [ "$status" -eq 77 ]; then
+  echo "screenshot: no picture of a fraction working (xdotool, xclip or Xvfb missing)" >&2
+elif [ "$status" -ne 0 ]; then
+  exit "$status"
+fi
+
+for equation in quadratic system; do
+  status=0
+  "$root/tests/e2e/equation_working_picture.sh" "$quadrix" \
+    "$docs/screenshot-$equation-working.png" "$equation" || status=$?
+  if [ "$status" -eq 77 ]; then
+    echo "screenshot: no picture of a $equation working (xdotool, xclip or Xvfb missing)" >&2
+  elif [ "$status" -ne 0 ]; then
+    exit "$status"
+  fi
+done
 
 export QUADRIX_SCREENSHOT_INNER=1
 if command -v xvfb-run >/dev/null 2>&1; then

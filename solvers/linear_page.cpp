@@ -23,16 +23,17 @@ QX_IMAGE_ROUTINE void OnSolveLinear() {
     solvers::show_message(konst::kLinearIncomplete);
     return;
   }
-  std::array<std::int32_t, 2> k{};
+  std::array<solvers::Coefficient, 2> k{};
   if (!solvers::read_coefficients(kCoefficientBoxes, k)) {
     solvers::show_message(konst::kCoefficientOutOfRange);
     return;
   }
-  const auto [a, b] = k;
-  if (a == 0) {
+  const auto &[a, b] = k;
+  if (a.value == 0) {
     solvers::show_message(konst::kLinearZeroCoefficient);
     return;
   }
-  const sdk::Text x = sdk::to_text(solvers::linear_solution(a, b));
+  const sdk::Text x = sdk::to_text(solvers::linear_solution(a.value, b.value));
   sdk::write_text(ctl::编辑框3, x.c_str());
+  solvers::show_working(solvers::linear_working(a, b, x.view()));
 }

@@ -7,6 +7,7 @@
 #include "solvers/equations.h"
 
 #include <array>
+#include <string>
 
 namespace {
 
@@ -16,9 +17,11 @@ namespace konst = qx::image::konst;
 constexpr std::array<std::uint32_t, 3> kCoefficientBoxes = {
     ctl::二次项系数, ctl::一次项系数, ctl::常数项};
 
-void write_number(std::uint32_t box, double value) {
+// Writes the number into the box and returns the text written.
+std::string write_number(std::uint32_t box, double value) {
   const sdk::Text text = sdk::to_text(value);
   sdk::write_text(box, text.c_str());
+  return std::string(text.view());
 }
 
 } // namespace
@@ -28,12 +31,15 @@ QX_IMAGE_ROUTINE void OnSolveQuadratic() {
     solvers::show_message(konst::kQuadraticIncomplete);
     return;
   }
-  std::array<std::int32_t, 3> k{};
+  std::array<solvers::Coefficient, 3> k{};
   if (!solvers::read_coefficients(kCoefficientBoxes, k)) {
     solvers::show_message(konst::kCoefficientOutOfRange);
     return;
   }
-  const auto [a, b, c] = k;
+  const solvers::QuadraticCoefficients coefficients{k[0], k[1], k[2]};
+  const std::int32_t a = k[0].value;
+  const std::int32_t b = k[1].value;
+  const std::int32_t c = k[2].value;
   if (a == 0) {
     solvers::show_message(konst::kQuadraticZeroCoefficient);
     return;
@@ -44,11 +50,13 @@ QX_IMAGE_ROUTINE void OnSolveQuadratic() {
     const char *verdict = sdk::const_text(konst::kNoRealRoots);
     sdk::write_text(ctl::x1, verdict);
     sdk::write_text(ctl::x2, verdict);
+    solvers::show_working(solvers::quadratic_working(coefficients, "", ""));
     return;
   }
   const solvers::QuadraticRoots roots = solvers::quadratic_roots(
       a, b, c, sdk::square_root(base::nearest_double(d)),
       sdk::const_double(konst::kTwo));
-  write_number(ctl::x1, roots.x1);
-  write_number(ctl::x2, roots.x2);
+  const std::string x1 = write_number(ctl::x1, roots.x1);
+  const std::string x2 = write_number(ctl::x2, roots.x2);
+  solvers::show_working(solvers::quadratic_working(coefficients, x1, x2));
 }

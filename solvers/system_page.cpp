@@ -7,6 +7,7 @@
 #include "solvers/equations.h"
 
 #include <array>
+#include <string>
 
 namespace {
 
@@ -26,9 +27,11 @@ void write_verdict(std::uint32_t verdict) {
   sdk::write_text(ctl::xyy, text);
 }
 
-void write_number(std::uint32_t box, double value) {
+// Writes the number into the box and returns the text written.
+std::string write_number(std::uint32_t box, double value) {
   const sdk::Text text = sdk::to_text(value);
   sdk::write_text(box, text.c_str());
+  return std::string(text.view());
 }
 
 } // namespace
@@ -38,24 +41,28 @@ QX_IMAGE_ROUTINE void OnSolveSystem() {
     solvers::show_message(konst::kSystemIncomplete);
     return;
   }
-  std::array<std::int32_t, 6> k{};
+  std::array<solvers::Coefficient, 6> k{};
   if (!solvers::read_coefficients(kReadOrder, k)) {
     solvers::show_message(konst::kCoefficientOutOfRange);
     return;
   }
-  const solvers::SystemCoefficients coefficients{k[0], k[1], k[4],
-                                                 k[2], k[3], k[5]};
-  const solvers::SystemSolution solution = solvers::solve_system(coefficients);
+  // Read along the rows: a1, b1, a2, b2, c1, c2.
+  const solvers::SystemInput input{k[0], k[1], k[4], k[2], k[3], k[5]};
+  const solvers::SystemSolution solution = solvers::solve_system(
+      {k[0].value, k[1].value, k[4].value, k[2].value, k[3].value, k[5].value});
   switch (solution.kind) {
   case solvers::SolutionKind::Infinite:
     write_verdict(konst::kInfiniteSolutions);
-    return;
+    break;
   case solvers::SolutionKind::None:
     write_verdict(konst::kNoSolution);
-    return;
-  case solvers::SolutionKind::Unique:
-    write_number(ctl::xyx, solution.x);
-    write_number(ctl::xyy, solution.y);
+    break;
+  case solvers::SolutionKind::Unique: {
+    const std::string x = write_number(ctl::xyx, solution.x);
+    const std::string y = write_number(ctl::xyy, solution.y);
+    solvers::show_working(solvers::system_working(input, x, y));
     return;
   }
+  }
+  solvers::show_working(solvers::system_working(input, "", ""));
 }

@@ -1,13 +1,16 @@
 // Page 分数运算1: the two calculators, reduction with its conversion link,
-// and the common denominator.
+// and the common denominator; each click shows its working in the hypertext
+// view.
 #include "base/qx_abi.h"
 #include "fraction/fraction.h"
+#include "fraction/working/working.h"
 #include "program/const_pool.h"
 #include "program/control_ids.h"
 #include "program/fraction_routines.h"
 #include "runtime/sdk/sdk.h"
 
 #include <cstdint>
+#include <utility>
 
 namespace {
 
@@ -29,10 +32,22 @@ Fraction read_stacked_operand(std::uint32_t numerator_box,
   return {*numerator, *denominator};
 }
 
-// An operand typed as a fraction, a whole number or a mixed number.
-Fraction read_text_operand(std::uint32_t box) {
-  const sdk::Text text = sdk::read_text(box);
-  return fraction::text_to_fraction(text.c_str());
+// An operand typed as a fraction, a whole number or a mixed number, with
+// its text for the working.
+struct TextOperand {
+  sdk::Text text;
+  Fraction value;
+};
+
+TextOperand read_text_operand(std::uint32_t box) {
+  sdk::Text text = sdk::read_text(box);
+  const Fraction value = fraction::text_to_fraction(text.c_str());
+  return {std::move(text), value};
+}
+
+// The working of the calculation just written, in the hypertext view.
+void show(const doc::Document &working) {
+  sdk::show_working(ctl::超文本浏览框1, working);
 }
 
 // The operator code: the value of the combo box's selected item.
@@ -76,18 +91,20 @@ QX_IMAGE_ROUTINE void OnFractionCalc() {
   const Fraction b = read_stacked_operand(ctl::分子2, ctl::分母2);
   // An invalid result is written too ("0" over "0"), so that the boxes never
   // keep an earlier answer beside new operands.
-  const Fraction r =
-      fraction::fraction_arith(a, read_operator(ctl::组合框1), b);
+  const std::int32_t op = read_operator(ctl::组合框1);
+  const Fraction r = fraction::fraction_arith(a, op, b);
   write_integer(ctl::分子3, r.numerator);
   write_integer(ctl::分母3, r.denominator);
+  show(fraction::working::stacked_arith_working(a, op, b));
 }
 
 QX_IMAGE_ROUTINE void OnFractionCalcText() {
-  const Fraction a = read_text_operand(ctl::编辑框4);
-  const Fraction b = read_text_operand(ctl::编辑框5);
-  const Fraction r =
-      fraction::fraction_arith(a, read_operator(ctl::组合框2), b);
-  write_fraction(ctl::编辑框12, r);
+  const TextOperand a = read_text_operand(ctl::编辑框4);
+  const TextOperand b = read_text_operand(ctl::编辑框5);
+  const std::int32_t op = read_operator(ctl::组合框2);
+  write_fraction(ctl::编辑框12, fraction::fraction_arith(a.value, op, b.value));
+  show(fraction::working::text_arith_working(a.text.c_str(), a.value, op,
+                                             b.text.c_str(), b.value));
 }
 
 QX_IMAGE_ROUTINE void OnReduce() {
@@ -99,15 +116,14 @@ QX_IMAGE_ROUTINE void OnReduce() {
         fraction::format_mixed(fraction::fraction_to_mixed(improper));
     sdk::write_text(ctl::编辑框7, mixed.c_str());
     offer_conversion_link();
-    return;
-  }
-  if (!contains_slash(text.c_str())) {
+  } else if (!contains_slash(text.c_str())) {
     // Nothing to reduce: the box must not keep the previous answer.
     sdk::write_text(ctl::编辑框7, sdk::const_text(image::konst::kEmptyText));
-    return;
+  } else {
+    write_fraction(ctl::编辑框7, fraction::reduce_fraction(
+                                     fraction::parse_fraction(text.c_str())));
   }
-  write_fraction(ctl::编辑框7, fraction::reduce_fraction(
-                                   fraction::parse_fraction(text.c_str())));
+  show(fraction::working::reduce_working(text.c_str()));
 }
 
 QX_IMAGE_ROUTINE void OnMixedToImproper(std::int32_t, std::int32_t,
@@ -116,12 +132,15 @@ QX_IMAGE_ROUTINE void OnMixedToImproper(std::int32_t, std::int32_t,
   write_fraction(ctl::编辑框7, fraction::mixed_to_fraction(
                                    fraction::parse_mixed(text.c_str())));
   restore_random_link();
+  show(fraction::working::mixed_to_fraction_working(text.c_str()));
 }
 
 QX_IMAGE_ROUTINE void OnCommonDenominator() {
-  const Fraction a = read_text_operand(ctl::编辑框8);
-  const Fraction b = read_text_operand(ctl::编辑框9);
-  const auto [first, second] = fraction::common_denominator(a, b);
+  const TextOperand a = read_text_operand(ctl::编辑框8);
+  const TextOperand b = read_text_operand(ctl::编辑框9);
+  const auto [first, second] = fraction::common_denominator(a.value, b.value);
   write_fraction(ctl::编辑框10, first, false);
   write_fraction(ctl::编辑框11, second, false);
+  show(fraction::working::common_denominator_working(a.text.c_str(), a.value,
+                                                     b.text.c_str(), b.value));
 }

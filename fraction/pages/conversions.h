@@ -4,6 +4,7 @@
 // box; they need a bound runtime but no window.
 #pragma once
 
+#include "fraction/fraction.h"
 #include "runtime/sdk/sdk.h"
 
 namespace qx::fraction_pages {
@@ -27,5 +28,21 @@ sdk::Text reduce_to_integer_text(const char *entry);
 sdk::Text fraction_to_mixed_text(const char *entry);
 // 带分数到分数: a mixed number to a fraction ("2&1/3" gives "7/3").
 sdk::Text mixed_to_fraction_text(const char *entry);
+
+// The number a decimal entry holds, read once: the runtime's text of it and
+// the fraction decimal_to_fraction makes of it (数值到分数 writes that
+// fraction, 数值到带分数 its mixed number).
+struct DecimalEntry {
+  sdk::Text number;
+  fraction::Fraction value;
+};
+DecimalEntry read_decimal_entry(const char *entry);
+
+// The conversions of an operand text_to_fraction has read already, for a
+// handler that also builds the working from it.
+sdk::Text fraction_to_decimal_text(fraction::Fraction f);
+sdk::Text square_fraction_text(fraction::Fraction f);
+sdk::Text reduce_to_integer_text(fraction::Fraction f);
+sdk::Text fraction_to_mixed_text(fraction::Fraction f);
 
 } // namespace qx::fraction_pages

@@ -115,6 +115,8 @@ QX_IMAGE_ROUTINE void OnRandomTest1(std::int32_t, std::int32_t, std::int32_t) {
     sdk::write_text(box, empty);
 
   write(ctl::编辑框9, draw_operand());
+  // The working OnMixedToImproper showed belonged to the texts replaced now.
+  sdk::show_guide(ctl::超文本浏览框1);
 }
 
 QX_IMAGE_ROUTINE void OnRandomTest2(std::int32_t, std::int32_t, std::int32_t) {
