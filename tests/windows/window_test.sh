@@ -2,7 +2,8 @@
 # The real quadrix.exe window under Wine, driven with X input events: its
 # title and outer size, a message box, the quadratic page's flow typed and
 # clicked as a user would (Ctrl+Tab to the page, the coefficients, "求根",
-# the roots read back, the clear link), a refused keystroke undone, the
+# the roots read back, their working, the clear link and the guide it
+# brings back), a refused keystroke undone, the
 # calculator started from the menu, and "退出(&X)" ending the program with
 # exit code 0.
 #
@@ -86,15 +87,26 @@ click 求根
 xdotool key shift+Tab shift+Tab
 check "Shift+Tab from 求根 reaches x1" 2 "$(copy_focused)"
 
-# The clear link empties the page's boxes: an empty box copies nothing.
+# The working of the roots in the hypertext view, ending in its return link.
+click 超文本浏览框1
+shown=$(copy_focused | tr -d '\r')
+check "the working's return link" 返回使用指南 "$(tail -n 1 <<<"$shown")"
+check "the working names the roots" yes "$(grep -q 'x₁' <<<"$shown" && echo yes || echo no)"
+
+# The clear link empties the page's boxes (an empty box copies nothing) and
+# brings the guide back.
 click 清空
 sleep 0.3
 click x1
 check "x1 after 清空" '<nothing copied>' "$(copy_focused)"
 click 常数项
 check "c after 清空" '<nothing copied>' "$(copy_focused)"
+click 超文本浏览框1
+check "the guide after 清空" "Quadrix 使用指南" "$(copy_focused | head -n 1 | tr -d '\r')"
 
 # ---- A whole-number box undoes a letter --------------------------------------
+# Ctrl+Tab turns the page from a control on it.
+click x1
 xdotool key ctrl+Tab
 sleep 0.3
 click 分子1

@@ -147,6 +147,7 @@ measure_client_area() {
 # (window: the client area; page: the tab control) and its rectangle.
 declare -A rect=(
   [清空]="window 452 8 33 16"
+  [超文本浏览框1]="window 12 176 510 422"
   [编辑框1]="page 67 67 95 24"
   [求解]="page 316 111 72 24"
   [二次项系数]="page 51 70 67 24"
