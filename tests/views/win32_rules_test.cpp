@@ -529,4 +529,46 @@ TEST(Win32RichText, TheReturnLinkIsFoundWhereTheControlHoldsIt) {
   EXPECT_EQ(alone.links[0], (std::pair<std::size_t, std::size_t>{0, 2}));
 }
 
+TEST(Win32RichText, SignsTheSongFaceLacksAreWrittenInTheSymbolFace) {
+  namespace d = qx::doc;
+  d::Document doc;
+  doc.add(d::ParagraphStyle::Formula,
+          {d::text("x"), d::subscript({d::text("1")}), d::text(" = \u2212"),
+           d::root({d::text("8")}), d::text(" 中")});
+  doc.add(d::ParagraphStyle::ReturnLink, {d::text("返回")});
+  const w32::RichDocument plain = w32::document_to_rtf(doc);
+  const struct {
+    std::string_view face;
+    bool used;
+  } cases[] = {
+      {"DejaVu Sans", true},
+      {"Segoe UI Symbol", true},
+      {"", false},
+      {"Bad;Face", false},
+      {"Brace}", false},
+      {"Back\\slash", false},
+      {"\xE5\xAE\x8B", false}, // not ASCII
+  };
+  for (const auto &c : cases) {
+    const w32::RichDocument rich = w32::document_to_rtf(doc, c.face);
+    // The same text in the same places, whatever the face.
+    EXPECT_EQ(readRtf(rich.rtf), readRtf(plain.rtf)) << c.face;
+    EXPECT_EQ(rich.links, plain.links) << c.face;
+    const std::string entry = "{\\f1\\fnil " + std::string(c.face) + ";}";
+    EXPECT_EQ(rich.rtf.find(entry) != std::string::npos, c.used) << c.face;
+    for (const char *sign :
+         {"{\\f1 \\u8321?}", "{\\f1 \\u8722?}", "{\\f1 \\u8730?}"})
+      EXPECT_EQ(rich.rtf.find(sign) != std::string::npos, c.used)
+          << c.face << " " << sign;
+    // CJK and ASCII stay in the Song face.
+    EXPECT_EQ(rich.rtf.find("{\\f1 \\u20013?}"), std::string::npos);
+    EXPECT_EQ(rich.rtf.find("{\\f1 x}"), std::string::npos);
+  }
+  for (const char32_t sign : {U'\u2212', U'\u221A', U'\u2081', U'\u2070'})
+    EXPECT_TRUE(w32::is_math_sign(sign)) << static_cast<unsigned>(sign);
+  for (const char32_t other :
+       {U'-', U'\u00B2', U'\u00D7', U'\u4E2D', U'\u2300'})
+    EXPECT_FALSE(w32::is_math_sign(other)) << static_cast<unsigned>(other);
+}
+
 } // namespace

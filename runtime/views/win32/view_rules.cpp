@@ -505,11 +505,28 @@ std::string text_to_rtf(std::string_view utf8) {
 
 namespace qx::views::win32 {
 
-RichDocument document_to_rtf(const doc::Document &document) {
+bool is_math_sign(char32_t c) {
+  const bool scripts = c >= 0x2070 && c <= 0x209F;   // ⁰ ⁱ ₀ ₁ ...
+  const bool operators = c >= 0x2200 && c <= 0x22FF; // − √ ∞ ...
+  return scripts || operators;
+}
+
+RichDocument document_to_rtf(const doc::Document &document,
+                             std::string_view symbol_face) {
   using Style = doc::ParagraphStyle;
+  // A face name goes into the font table as it stands: only a plain one.
+  const bool symbols =
+      !symbol_face.empty() &&
+      std::all_of(symbol_face.begin(), symbol_face.end(), [](char c) {
+        return c >= 0x20 && c < 0x7F && c != '\\' && c != '{' && c != '}' &&
+               c != ';';
+      });
   RichDocument result;
   result.rtf = "{\\rtf1\\ansi\\ansicpg936\\deff0"
-               "{\\fonttbl{\\f0\\fnil\\fcharset134 \\'cb\\'ce\\'cc\\'e5;}}"
+               "{\\fonttbl{\\f0\\fnil\\fcharset134 \\'cb\\'ce\\'cc\\'e5;}" +
+               (symbols ? "{\\f1\\fnil " + std::string(symbol_face) + ";}"
+                        : std::string()) +
+               "}"
                "{\\colortbl ;\\red85\\green85\\blue85;\\red0\\green0\\blue238;}"
                "\\viewkind4\\uc1\\f0\\fs" +
                std::to_string(kBodyHalfPoints) + ' ';
@@ -540,8 +557,16 @@ RichDocument document_to_rtf(const doc::Document &document) {
     if (!group.empty())
       result.rtf += '{' + group + ' ';
     std::size_t at = 0;
-    while (at < text.size())
-      append_escaped(result.rtf, next_code_point(text, at));
+    while (at < text.size()) {
+      const char32_t c = next_code_point(text, at);
+      if (!symbols || !is_math_sign(c)) {
+        append_escaped(result.rtf, c);
+        continue;
+      }
+      result.rtf += "{\\f1 ";
+      append_escaped(result.rtf, c);
+      result.rtf += '}';
+    }
     if (!group.empty())
       result.rtf += '}';
     result.rtf += "\\par\n";

@@ -93,7 +93,14 @@ struct RichDocument {
 // The working one paragraph at a time in its plain-text form (fractions as
 // "3/4", roots as "√8"): headings bold, formulas indented, notes grey, the
 // return link blue and underlined. Line breaks inside a paragraph's text
-// show as blanks, so that every character keeps one place.
-RichDocument document_to_rtf(const doc::Document &document);
+// show as blanks, so that every character keeps one place. The signs of
+// mathematics the Song face lacks (raised and lowered digits, the minus
+// sign and the other operators) are written in `symbol_face` (ASCII), when
+// one is given.
+RichDocument document_to_rtf(const doc::Document &document,
+                             std::string_view symbol_face = {});
+
+// Whether `c` is one of the signs document_to_rtf writes in the symbol face.
+bool is_math_sign(char32_t c);
 
 } // namespace qx::views::win32

@@ -124,6 +124,9 @@ constexpr UINT kShowHookDelayMs = 500;
 constexpr UINT_PTR kShowHookTimer = 1;
 constexpr UINT kStartPageDelayMs = 100;
 constexpr UINT_PTR kStartPageTimer = 2;
+// How often a picture waiting for QUADRIX_SCREENSHOT_AFTER looks for it.
+constexpr UINT kReadyPollMs = 50;
+constexpr UINT_PTR kReadyTimer = 3;
 // The largest guide page shown.
 constexpr std::uintmax_t kMaxPageBytes = 4 * 1024 * 1024;
 
@@ -349,6 +352,35 @@ bool saveWindowPicture(HWND window, const std::wstring &file) {
   return static_cast<bool>(out);
 }
 
+int CALLBACK noteFace(const LOGFONTW *, const TEXTMETRICW *, DWORD,
+                      LPARAM found) {
+  *reinterpret_cast<bool *>(found) = true;
+  return 0;
+}
+
+// The first installed face that holds the signs of mathematics the Song
+// face lacks (the system's own on Windows, a free one under other hosts);
+// empty when there is none.
+std::string symbolFace() {
+  static constexpr const char *kCandidates[] = {
+      "Segoe UI Symbol", "Cambria Math", "Lucida Sans Unicode", "DejaVu Sans"};
+  const WindowDc screen(GetDC(nullptr), DcReleaser{nullptr});
+  if (!screen)
+    return {};
+  for (const char *face : kCandidates) {
+    LOGFONTW wanted{};
+    wanted.lfCharSet = DEFAULT_CHARSET;
+    const std::wstring name = widen(face, CP_ACP);
+    lstrcpynW(wanted.lfFaceName, name.c_str(), LF_FACESIZE);
+    bool found = false;
+    EnumFontFamiliesExW(screen.get(), &wanted, &noteFace,
+                        reinterpret_cast<LPARAM>(&found), 0);
+    if (found)
+      return face;
+  }
+  return {};
+}
+
 HINSTANCE thisModule() {
   HMODULE module = nullptr;
   GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
@@ -435,6 +467,7 @@ private:
   bool handleKey(const MSG &message);
   LRESULT colours(HDC dc, HWND child, bool edit);
   void runShowHooks();
+  void takePictureAndQuit(bool picture);
   void selectStartPage(int page);
 
   HWND hwnd(std::uint32_t id) const {
@@ -479,6 +512,7 @@ private:
   std::vector<std::uint32_t> m_focusChain;
   HWND m_lastFocus = nullptr;
   int m_programText = 0; // > 0 while the view writes an edit box's text
+  std::optional<std::string> m_symbolFace; // looked up on first use
   bool m_inLoop = false;
   bool m_quit = false;
   bool m_quitPending = false;
@@ -972,7 +1006,10 @@ void Win32View::showPage(HWND view, const rt::Control &c) {
     showRtf(view, guidePage(address));
     return;
   }
-  const win32::RichDocument working = win32::document_to_rtf(c.document());
+  if (!m_symbolFace)
+    m_symbolFace = symbolFace();
+  const win32::RichDocument working =
+      win32::document_to_rtf(c.document(), *m_symbolFace);
   showRtf(view, working.rtf);
   for (const auto &[first, last] : working.links) {
     CHARRANGE range{static_cast<LONG>(first), static_cast<LONG>(last)};
@@ -1372,6 +1409,16 @@ LRESULT Win32View::handle(HWND window, UINT message, WPARAM wparam,
       });
       return 0;
     }
+    if (wparam == kReadyTimer) {
+      std::error_code missing;
+      const std::filesystem::path ready(
+          widen(std::getenv("QUADRIX_SCREENSHOT_AFTER"), CP_ACP));
+      if (!std::filesystem::exists(ready, missing))
+        return 0;
+      KillTimer(window, kReadyTimer);
+      guarded("the picture", [this] { takePictureAndQuit(true); });
+      return 0;
+    }
     if (wparam == kShowHookTimer) {
       KillTimer(window, kShowHookTimer);
       guarded("the show hooks", [this] { runShowHooks(); });
@@ -1402,7 +1449,17 @@ void Win32View::runShowHooks() {
     std::printf("quadrix: shown rss_kb=%ld\n", residentKilobytes().value_or(0));
     std::fflush(stdout);
   }
-  if (screenshot) {
+  if (screenshot && hasEnvironment("QUADRIX_SCREENSHOT_AFTER")) {
+    // The user acts on the window first; the picture waits for the file
+    // that says the window is ready.
+    SetTimer(m_window.get(), kReadyTimer, kReadyPollMs, nullptr);
+    return;
+  }
+  takePictureAndQuit(screenshot);
+}
+
+void Win32View::takePictureAndQuit(bool picture) {
+  if (picture) {
     UpdateWindow(m_window.get());
     const std::wstring file = widen(std::getenv("QUADRIX_SCREENSHOT"), CP_ACP);
     if (!saveWindowPicture(m_window.get(), file))

@@ -17,7 +17,10 @@ namespace qx::views {
 //                              of it (a 24-bit BMP) to FILE and end the
 //                              message loop;
 //   QUADRIX_START_PAGE=N       with QUADRIX_SCREENSHOT only: show tab page N
-//                              first, as if the user had chosen it.
+//                              first, as if the user had chosen it;
+//   QUADRIX_SCREENSHOT_AFTER=F with QUADRIX_SCREENSHOT only: the user acts
+//                              on the window first, and the picture is taken
+//                              once the file F exists.
 std::unique_ptr<rt::View> make_win32_view();
 
 } // namespace qx::views
