@@ -113,6 +113,8 @@ windows-test: windows-installer
 	  $(BUILD_DIR)/bin/quadrix-cli $(WINDOWS_BUILD_DIR)/bin/quadrix-cli.exe
 	tests/windows/with-wine tests/windows/launcher_test.sh $(WINDOWS_BUILD_DIR)
 	tests/windows/with-wine tests/windows/installer_test.sh $(WINDOWS_BUILD_DIR)
+	tests/windows/with-wine wine $(WINDOWS_BUILD_DIR)/tests/view_checks.exe
+	tests/windows/with-wine tests/windows/window_test.sh $(WINDOWS_BUILD_DIR)/bin
 
 format:
 	git ls-files -z '*.c' '*.cc' '*.cpp' '*.h' '*.hpp' | xargs -0 -r clang-format -i
