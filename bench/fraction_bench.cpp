@@ -8,17 +8,12 @@
 // that a context switch does not count as a slow call).
 #include "bench/fraction_operands.h"
 #include "fraction/fraction.h"
-#include "program/const_layout.h"
-#include "runtime/core/runtime.h"
-#include "runtime/views/headless/headless_view.h"
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <bit>
 #include <chrono>
 #include <cstdio>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -227,24 +222,3 @@ BENCHMARK(BM_TextToFractionLongText)
 
 } // namespace
 } // namespace qx::fraction::bench
-
-// The text routines need a runtime bound to the sdk for the whole run.
-int main(int argc, char **argv) {
-  std::vector<std::uint8_t> const_data = qx::image::write_const_data();
-  auto runtime = std::make_unique<qx::rt::Runtime>(
-      std::make_unique<qx::views::HeadlessView>());
-  QxLinkBlock link{};
-  link.service_table = std::bit_cast<std::uintptr_t>(&runtime->service_table());
-  link.const_data = std::bit_cast<std::uintptr_t>(const_data.data());
-  link.const_size = static_cast<std::uint32_t>(const_data.size());
-  if (!qx::sdk::bind(&link)) {
-    std::fputs("fraction_bench: cannot bind the runtime\n", stderr);
-    return 1;
-  }
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv))
-    return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}

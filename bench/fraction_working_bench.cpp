@@ -8,17 +8,12 @@
 #include "fraction/fraction.h"
 #include "fraction/pages/conversions.h"
 #include "fraction/working/working.h"
-#include "program/const_layout.h"
-#include "runtime/core/runtime.h"
-#include "runtime/views/headless/headless_view.h"
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <bit>
 #include <chrono>
 #include <cstdio>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -283,24 +278,3 @@ WORKING_BENCHMARK(BM_MixedToFraction);
 
 } // namespace
 } // namespace qx::fraction::bench
-
-// The pages' conversions need a runtime bound to the sdk for the whole run.
-int main(int argc, char **argv) {
-  std::vector<std::uint8_t> const_data = qx::image::write_const_data();
-  auto runtime = std::make_unique<qx::rt::Runtime>(
-      std::make_unique<qx::views::HeadlessView>());
-  QxLinkBlock link{};
-  link.service_table = std::bit_cast<std::uintptr_t>(&runtime->service_table());
-  link.const_data = std::bit_cast<std::uintptr_t>(const_data.data());
-  link.const_size = static_cast<std::uint32_t>(const_data.size());
-  if (!qx::sdk::bind(&link)) {
-    std::fputs("fraction_working_bench: cannot bind the runtime\n", stderr);
-    return 1;
-  }
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv))
-    return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
