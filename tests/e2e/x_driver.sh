@@ -9,29 +9,16 @@
 # any failure ends it with status 1.
 # shellcheck shell=bash
 
-: "${kDriver:?the sourcing script names itself in kDriver}"
-readonly kSkip=77
-readonly kTitle='^QuadrixV1\.0$'
+# shellcheck source=tests/e2e/driver_basics.sh
+. "$(dirname "${BASH_SOURCE[0]}")/driver_basics.sh"
 readonly kNothing='<nothing copied>'
-# Where the tab control's top-left corner lies in the client area: page
-# controls are placed relative to it.
-readonly kTabLeft=53 kTabTop=6
 
 if [ -z "${program:-}" ] || [ ! -x "$program" ]; then
   echo "$kDriver: no program to drive (got '${program:-}')" >&2
   exit 1
 fi
 
-for tool in xdotool xclip Xvfb; do
-  if ! command -v "$tool" >/dev/null 2>&1; then
-    if [ -n "${CI:-}" ]; then
-      echo "$kDriver: $tool is missing (scripts/install-deps installs it)" >&2
-      exit 1
-    fi
-    echo "$kDriver: $tool is missing; skipping"
-    exit $kSkip
-  fi
-done
+require_tools scripts/install-deps xdotool xclip Xvfb
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/quadrix-e2e.XXXXXX") || exit 1
 xvfb_pid=""
@@ -49,28 +36,6 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-
-fail() {
-  echo "$kDriver: FAILED: $*" >&2
-  if [ -s "$work/program.log" ]; then
-    echo "---- program output" >&2
-    cat "$work/program.log" >&2
-  fi
-  exit 1
-}
-
-# Polls `condition` (a command) every 50 ms for at most `tenths` tenths of a
-# second; true as soon as it holds.
-poll() {
-  local tenths=$1
-  shift
-  local i
-  for ((i = 0; i < tenths * 2; ++i)); do
-    "$@" && return 0
-    sleep 0.05
-  done
-  "$@"
-}
 
 # ---- A private X server ----------------------------------------------------
 # -displayfd picks a free display number and writes it once it is ready.

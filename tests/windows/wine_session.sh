@@ -9,12 +9,8 @@
 # any failure ends it with status 1.
 # shellcheck shell=bash
 
-: "${kDriver:?the sourcing script names itself in kDriver}"
-readonly kSkip=77
-readonly kTitle='^QuadrixV1\.0$'
-# Where the tab control's top-left corner lies in the client area: page
-# controls are placed relative to it.
-readonly kTabLeft=53 kTabTop=6
+# shellcheck source=tests/e2e/driver_basics.sh
+. "$(dirname "${BASH_SOURCE[0]}")/../e2e/driver_basics.sh"
 
 if [ -z "${bin:-}" ] || [ ! -f "$bin/quadrix.exe" ]; then
   echo "$kDriver: no quadrix.exe in '${bin:-}' (make windows builds it)" >&2
@@ -26,16 +22,7 @@ if [ -z "${WINEPREFIX:-}" ] || [ -z "${DISPLAY:-}" ]; then
   echo "$kDriver: run me inside tests/windows/with-wine" >&2
   exit 1
 fi
-for tool in wine xdotool xwininfo xclip ${kMoreTools:-}; do
-  if ! command -v "$tool" >/dev/null 2>&1; then
-    if [ -n "${CI:-}" ]; then
-      echo "$kDriver: $tool is missing (scripts/install-deps --windows installs it)" >&2
-      exit 1
-    fi
-    echo "$kDriver: $tool is missing; skipping"
-    exit $kSkip
-  fi
-done
+require_tools "scripts/install-deps --windows" wine xdotool xwininfo xclip ${kMoreTools:-}
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/quadrix-window.XXXXXX") || exit 1
 program_pid=""
@@ -48,28 +35,6 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-
-fail() {
-  echo "$kDriver: FAILED: $*" >&2
-  if [ -s "$work/program.log" ]; then
-    echo "---- program output" >&2
-    cat "$work/program.log" >&2
-  fi
-  exit 1
-}
-
-# Polls `condition` (a command) every 50 ms for at most `tenths` tenths of a
-# second; true as soon as it holds.
-poll() {
-  local tenths=$1
-  shift
-  local i
-  for ((i = 0; i < tenths * 2; ++i)); do
-    "$@" && return 0
-    sleep 0.05
-  done
-  "$@"
-}
 
 # ---- The prefix's window settings -----------------------------------------
 # Wine draws the window's frame itself (there is no window manager), so the

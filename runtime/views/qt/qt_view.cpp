@@ -5,6 +5,7 @@
 #include "document/document_codec.h"
 #include "platform/library.h"
 #include "runtime/core/control_model.h"
+#include "runtime/core/guarded_action.h"
 #include "runtime/views/qt/qt_widgets.h"
 #include "runtime/webpane/shipped_page.h"
 #include "runtime/webpane/webpane.h"
@@ -46,6 +47,8 @@
 
 namespace qx::views {
 namespace {
+
+using rt::guarded;
 
 // The outer rectangle used when the window's record gives none.
 constexpr QRect kDefaultOuterRect(50, 50, 542, 693);
@@ -114,19 +117,6 @@ std::optional<long> residentKilobytes() {
     }
   }
   return std::nullopt;
-}
-
-// Runs a report of a user action into the runtime. The runtime catches
-// what the program throws; anything else must still not cross Qt's event
-// loop, so it is reported and dropped here.
-template <typename F> void guarded(const char *what, F &&action) {
-  try {
-    action();
-  } catch (const std::exception &error) {
-    std::fprintf(stderr, "quadrix: %s failed: %s\n", what, error.what());
-  } catch (...) {
-    std::fprintf(stderr, "quadrix: %s failed\n", what);
-  }
 }
 
 QMessageBox::Icon messageIcon(std::uint32_t flags) {

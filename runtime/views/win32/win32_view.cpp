@@ -5,6 +5,7 @@
 
 #include "platform/library.h"
 #include "runtime/core/control_model.h"
+#include "runtime/core/guarded_action.h"
 #include "runtime/views/win32/view_rules.h"
 #include "runtime/webpane/webpane.h"
 
@@ -32,6 +33,8 @@
 
 namespace qx::views {
 namespace {
+
+using rt::guarded;
 
 using win32::LinkTarget;
 
@@ -201,19 +204,6 @@ std::optional<int> environmentNumber(const char *name) {
   if (!end || *end != '\0' || value < INT_MIN || value > INT_MAX)
     return std::nullopt;
   return static_cast<int>(value);
-}
-
-// Runs a report of a user action into the runtime. The runtime catches
-// what the program throws; anything else must still not cross the window
-// procedure into the system, so it is reported and dropped here.
-template <typename F> void guarded(const char *what, F &&action) {
-  try {
-    action();
-  } catch (const std::exception &error) {
-    std::fprintf(stderr, "quadrix: %s failed: %s\n", what, error.what());
-  } catch (...) {
-    std::fprintf(stderr, "quadrix: %s failed\n", what);
-  }
 }
 
 // A Windows colour of the form; nullopt for form::kNoColour (no colour of
