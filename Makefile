@@ -90,9 +90,9 @@ windows: windows-deps
 	cmake -S . -B $(BUILD_DIR) -G Ninja $(WERROR_FLAG) $(CMAKE_FLAGS)
 	cmake --build $(BUILD_DIR) -j $(JOBS) --target quadrix-image quadrix-icon
 	cmake -S . -B $(WINDOWS_BUILD_DIR) -G Ninja \
-	  --toolchain $(CURDIR)/$(WINDOWS_TOOLCHAIN) \
-	  -DQUADRIX_HOST_TOOLS_DIR=$(CURDIR)/$(BUILD_DIR)/bin \
-	  -DQUADRIX_HOST_ICON_TOOL=$(CURDIR)/$(BUILD_DIR)/tools/quadrix-icon \
+	  --toolchain "$(CURDIR)/$(WINDOWS_TOOLCHAIN)" \
+	  -DQUADRIX_HOST_TOOLS_DIR="$(CURDIR)/$(BUILD_DIR)/bin" \
+	  -DQUADRIX_HOST_ICON_TOOL="$(CURDIR)/$(BUILD_DIR)/tools/quadrix-icon" \
 	  $(WERROR_FLAG) $(CMAKE_FLAGS)
 	cmake --build $(WINDOWS_BUILD_DIR) -j $(JOBS)
 

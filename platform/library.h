@@ -53,8 +53,10 @@ library_file_problem(const std::filesystem::path &path);
 /// library may be left by an exception the runtime throws and catches.
 /// Needed where every module carries its own unwinder (Windows, with the
 /// C++ runtime linked statically); elsewhere there is nothing to do. Safe to
-/// call again for the same module. Returns false when `other` is null or
-/// its unwind tables cannot be found.
+/// call again for the same module. `other` must stay loaded until the
+/// process ends: the unwinders read its tables up to then. Returns false
+/// when `other` is null, its unwind tables cannot be found, or eight
+/// modules already share their tables with this one.
 bool share_exception_frames(LibraryHandle other);
 
 /// Releases a library loaded by load_library; null is ignored.

@@ -8,15 +8,13 @@
 #include <cstdint>
 #include <cstring>
 #include <fstream>
-#include <memory>
 #include <mutex>
 #include <string_view>
 #include <system_error>
-#include <vector>
 
 // The unwinder of this module's own (static) copy of the C runtime support
 // library: registers a table of call frame information, `object` being
-// storage it keeps for as long as the process runs.
+// storage it keeps (and reads) for as long as the process runs.
 extern "C" void __register_frame_info(const void *table, void *object);
 
 // Exported by every module that carries this platform layer (the
@@ -164,31 +162,41 @@ const void *frame_table(HMODULE module) {
   return nullptr;
 }
 
+// Storage the unwinder keeps for each table it is given: larger than its
+// record of a table on any release of it.
+struct alignas(16) FrameObject {
+  std::array<unsigned char, 128> bytes;
+};
+struct SharedTable {
+  HMODULE module;
+  FrameObject object;
+};
+
+// The unwinder links each record into its lists and walks them up to the
+// very end of the process, when this module's own table is taken off them:
+// the records must outlive every destructor and exit handler. So they lie in
+// static storage without a destructor, never on the heap.
+constexpr std::size_t kMaxSharedTables = 8;
+std::array<SharedTable, kMaxSharedTables> g_shared_tables{};
+std::size_t g_shared_count = 0;
+
 // Registers `module`'s tables with this module's unwinder, once.
 bool register_frames_of(HMODULE module) {
-  // Storage the unwinder keeps for each table: larger than its record of a
-  // table on any release of it.
-  struct alignas(16) FrameObject {
-    std::array<unsigned char, 128> bytes{};
-  };
-  struct Registered {
-    HMODULE module;
-    std::unique_ptr<FrameObject> object;
-  };
   static std::mutex lock;
-  static std::vector<Registered> registered;
   if (module == nullptr)
     return false;
   const std::lock_guard<std::mutex> guard(lock);
-  for (const Registered &entry : registered)
-    if (entry.module == module)
+  for (std::size_t i = 0; i < g_shared_count; ++i)
+    if (g_shared_tables[i].module == module)
       return true;
+  if (g_shared_count == kMaxSharedTables)
+    return false;
   const void *table = frame_table(module);
   if (table == nullptr)
     return false;
-  Registered entry{module, std::make_unique<FrameObject>()};
-  __register_frame_info(table, entry.object->bytes.data());
-  registered.push_back(std::move(entry));
+  SharedTable &entry = g_shared_tables[g_shared_count++];
+  entry.module = module;
+  __register_frame_info(table, entry.object.bytes.data());
   return true;
 }
 

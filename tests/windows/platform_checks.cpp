@@ -12,9 +12,12 @@
 
 #include <windows.h>
 
+#include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -166,6 +169,8 @@ void check_libraries(Checks &checks, const fs::path &work) {
                 "the unwind tables of basert.rtp are shared");
   checks.expect(platform::share_exception_frames(library.handle()),
                 "sharing them again is harmless");
+  // Shared tables are read until the process ends.
+  static_cast<void>(library.detach());
 
   platform::LibraryHandle program = platform::program_library();
   checks.expect(platform::find_own_function(program, "qx_checks_function") ==
@@ -266,7 +271,26 @@ void check_environment(Checks &checks) {
 
 } // namespace
 
+// An exit handler that runs after the destructors of every static object
+// made later (exit handlers run in the reverse order of their making): it
+// takes memory of the size and alignment of the unwinder's records and
+// fills it, so that a record freed before the unwinder lets go of it (when
+// this executable's own table is taken off its lists, last of all) ends the
+// process abnormally instead of passing by chance.
+void reuse_freed_memory() {
+  struct alignas(16) Record {
+    std::array<unsigned char, 128> bytes;
+  };
+  std::vector<std::unique_ptr<Record>> records;
+  for (int i = 0; i < 64; ++i) {
+    records.push_back(std::make_unique<Record>());
+    records.back()->bytes.fill(0xA5);
+  }
+}
+
 int main() {
+  // Before anything shares unwind tables: see reuse_freed_memory.
+  std::atexit(reuse_freed_memory);
   Checks checks;
   const fs::path work =
       fs::temp_directory_path() /

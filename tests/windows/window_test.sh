@@ -23,7 +23,9 @@ if [ ! -f "$system32/calc.exe" ]; then
   stand_in_title='^Clock$'
 fi
 
-start_quadrix
+# Wine reports the program's errors and exceptions (an abort is "raise (22)"),
+# so that an unexpected exit status comes with a clue in the program's output.
+start_quadrix WINEDEBUG=-all,err+all,+seh
 failures=0
 check() { # check WHAT EXPECTED ACTUAL
   if [ "$2" = "$3" ]; then
@@ -122,6 +124,8 @@ if [ -n "$stand_in_title" ]; then
   if poll 150 calculator_shown; then
     echo "ok: the calculator item started system32\\calc.exe"
     wine taskkill /f /im calc.exe >/dev/null 2>&1
+    calculator_gone() { ! calculator_shown; }
+    poll 100 calculator_gone || echo "note: the calculator window is still shown"
   else
     echo "FAILED: no calculator window after choosing 计算器" >&2
     failures=$((failures + 1))
