@@ -25,6 +25,7 @@ namespace {
 struct OperandSet {
   std::vector<Fraction> a;
   std::vector<Fraction> b;
+  std::vector<Fraction> reduced; // a in lowest terms
   std::vector<MixedNumber> mixed;
   std::vector<double> decimals;
   std::vector<std::string> texts;
@@ -37,6 +38,7 @@ OperandSet make_set(OperandKind kind) {
   set.b = make_operands(kind, 2);
   for (std::size_t i = 0; i < kOperandCount; ++i) {
     const Fraction &f = set.a[i];
+    set.reduced.push_back(reduce_fraction(f));
     set.mixed.push_back(fraction_to_mixed(f));
     set.decimals.push_back(fraction_to_decimal(f));
     set.texts.push_back(std::to_string(f.numerator) + "/" +
@@ -155,6 +157,23 @@ void BM_FormatFraction(benchmark::State &state) {
       [&](std::size_t i) { return format_fraction(set.a[i]).view().size(); });
 }
 
+// The operands in lowest terms, formatted as they stand: the work of
+// Python's str() on its Fraction, which is always reduced.
+void BM_FormatReduced(benchmark::State &state) {
+  const OperandSet &set = operand_set(state);
+  run(state, [&](std::size_t i) {
+    return format_fraction(set.reduced[i], false).view().size();
+  });
+}
+
+// The same without the runtime block.
+void BM_WriteReduced(benchmark::State &state) {
+  const OperandSet &set = operand_set(state);
+  run(state, [&](std::size_t i) {
+    return write_fraction(set.reduced[i], false).size;
+  });
+}
+
 // The bytes alone, without the runtime block format_fraction hands out.
 void BM_WriteFraction(benchmark::State &state) {
   const OperandSet &set = operand_set(state);
@@ -211,6 +230,8 @@ FRACTION_BENCHMARK(BM_ParseFraction);
 FRACTION_BENCHMARK(BM_ParseMixed);
 FRACTION_BENCHMARK(BM_FormatFraction);
 FRACTION_BENCHMARK(BM_WriteFraction);
+FRACTION_BENCHMARK(BM_FormatReduced);
+FRACTION_BENCHMARK(BM_WriteReduced);
 FRACTION_BENCHMARK(BM_FormatMixed);
 FRACTION_BENCHMARK(BM_DecimalToFraction);
 BENCHMARK(BM_ParseLongText)

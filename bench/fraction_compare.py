@@ -97,6 +97,10 @@ def python_operations(kind):
         "ParseFraction": lambda i: Fraction(texts[i]),
         "FormatFraction": lambda i: str(fa[i]),
         "WriteFraction": lambda i: str(fa[i]),
+        # The same values, already reduced on the C++ side too: both sides
+        # then format a fraction in lowest terms and nothing else.
+        "FormatReduced": lambda i: str(fa[i]),
+        "WriteReduced": lambda i: str(fa[i]),
     }
 
 

@@ -18,7 +18,10 @@ target_compile_features(quadrix_options INTERFACE cxx_std_20)
 target_compile_options(quadrix_options INTERFACE
   -Wall -Wextra -Wpedantic
   # Double arithmetic must follow the written order bit for bit.
-  -ffp-contract=off)
+  -ffp-contract=off
+  # Position-independent code that no other module's definitions replace:
+  # calls within a library may be inlined.
+  -fno-semantic-interposition)
 if(QUADRIX_WERROR)
   target_compile_options(quadrix_options INTERFACE -Werror)
 endif()

@@ -136,7 +136,12 @@ bool is_proper(Fraction f) {
 }
 
 Fraction normalize_fraction_sign(Fraction f) {
-  return exact::narrow(exact::normalize_sign(exact::widen(f)));
+  // In 64 bits, where -(-2147483648) fits; narrow64 refuses a field outside
+  // the field range, negated or not, as the wide path's narrow does.
+  const bool negate = f.numerator != 0 && f.denominator < 0;
+  const std::int64_t numerator = f.numerator, denominator = f.denominator;
+  return narrow64(negate ? Pair64{-numerator, -denominator}
+                         : Pair64{numerator, denominator});
 }
 
 MixedNumber normalize_mixed_sign(MixedNumber m) {

@@ -59,9 +59,10 @@ public:
         static_cast<Word>(static_cast<Word>(difference) | kTop));
     const Signed negative =
         static_cast<Signed>(difference >> (kBits - 1)); // all ones or 0
-    // The smaller of the two odd values, and the difference's magnitude.
-    m_odd = static_cast<Word>(static_cast<Signed>(m_odd) -
-                              static_cast<Signed>(difference & ~negative));
+    // The smaller of the two odd values (made_odd, plus the difference when
+    // that is negative), and the difference's magnitude.
+    m_odd = static_cast<Word>(static_cast<Signed>(made_odd) +
+                              static_cast<Signed>(difference & negative));
     m_other = static_cast<Word>((difference ^ negative) - negative);
   }
 
