@@ -70,10 +70,11 @@ TEST(EmbeddedImage, FormSectionRoundTripsByteForByte) {
   }
 }
 
-// Runs quadrix-image with `args`; returns its exit status and output.
+// Runs quadrix-image with `args`; returns its exit status and output. The
+// tool's path is quoted: a build directory may lie under a blank.
 std::pair<int, std::string> run_tool(const std::string &args) {
   const char *tool = std::getenv("QUADRIX_IMAGE_TOOL");
-  std::string command = std::string(tool) + " " + args + " 2>&1";
+  std::string command = "'" + std::string(tool) + "' " + args + " 2>&1";
   std::FILE *pipe = popen(command.c_str(), "r");
   if (!pipe)
     return {-1, "popen failed"};
