@@ -70,7 +70,7 @@ sanitize-test: deps
 	cmake --build $(ASAN_BUILD_DIR) -j $(JOBS)
 	cd $(ASAN_BUILD_DIR) && \
 	  export ASAN_OPTIONS="detect_leaks=1:strict_init_order=1:detect_stack_use_after_return=1" && \
-	  export LSAN_OPTIONS="suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0" && \
+	  export LSAN_OPTIONS="suppressions='$(CURDIR)/scripts/lsan.supp':print_suppressions=0" && \
 	  export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" && \
 	  eval "$(TEST_DISPLAY) $(CTEST)"
 
