@@ -46,6 +46,10 @@ display_ready() { [ -s "$work/display" ]; }
 poll 100 display_ready || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 DISPLAY=":$(head -n 1 "$work/display")"
 export DISPLAY
+# The program is started only once the server answers a client.
+server_answers() { xdotool getdisplaygeometry >/dev/null 2>&1; }
+poll 100 server_answers ||
+  fail "Xvfb on $DISPLAY does not answer: $(cat "$work/xvfb.log")"
 unset WAYLAND_DISPLAY
 export QT_QPA_PLATFORM=xcb
 export XDG_RUNTIME_DIR="$work/runtime"
