@@ -80,6 +80,10 @@ def python_operations(kind):
         return Fraction(sign * (whole * denominator + abs(numerator)),
                         denominator)
 
+    # Python has one way to write a Fraction, always in lowest terms.
+    def text_of(i):
+        return str(fa[i])
+
     return {
         "Reduce": lambda i: Fraction(*raw_a[i]),
         "Add": lambda i: fa[i] + fb[i],
@@ -95,12 +99,12 @@ def python_operations(kind):
         "NearestFraction":
             lambda i: Fraction(decimals[i]).limit_denominator(LIMIT),
         "ParseFraction": lambda i: Fraction(texts[i]),
-        "FormatFraction": lambda i: str(fa[i]),
-        "WriteFraction": lambda i: str(fa[i]),
+        "FormatFraction": text_of,
+        "WriteFraction": text_of,
         # The same values, already reduced on the C++ side too: both sides
         # then format a fraction in lowest terms and nothing else.
-        "FormatReduced": lambda i: str(fa[i]),
-        "WriteReduced": lambda i: str(fa[i]),
+        "FormatReduced": text_of,
+        "WriteReduced": text_of,
     }
 
 
