@@ -166,20 +166,6 @@ void BM_FormatReduced(benchmark::State &state) {
   });
 }
 
-// The same without the runtime block.
-void BM_WriteReduced(benchmark::State &state) {
-  const OperandSet &set = operand_set(state);
-  run(state, [&](std::size_t i) {
-    return write_fraction(set.reduced[i], false).size;
-  });
-}
-
-// The bytes alone, without the runtime block format_fraction hands out.
-void BM_WriteFraction(benchmark::State &state) {
-  const OperandSet &set = operand_set(state);
-  run(state, [&](std::size_t i) { return write_fraction(set.a[i]).size; });
-}
-
 void BM_FormatMixed(benchmark::State &state) {
   const OperandSet &set = operand_set(state);
   run(state,
@@ -229,9 +215,7 @@ FRACTION_BENCHMARK(BM_NearestFraction);
 FRACTION_BENCHMARK(BM_ParseFraction);
 FRACTION_BENCHMARK(BM_ParseMixed);
 FRACTION_BENCHMARK(BM_FormatFraction);
-FRACTION_BENCHMARK(BM_WriteFraction);
 FRACTION_BENCHMARK(BM_FormatReduced);
-FRACTION_BENCHMARK(BM_WriteReduced);
 FRACTION_BENCHMARK(BM_FormatMixed);
 FRACTION_BENCHMARK(BM_DecimalToFraction);
 BENCHMARK(BM_ParseLongText)

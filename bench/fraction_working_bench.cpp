@@ -120,7 +120,7 @@ void BM_TextAdd(benchmark::State &state) {
     const char *b_text = set.others[i].c_str();
     const Fraction a = text_to_fraction(a_text);
     const Fraction b = text_to_fraction(b_text);
-    const sdk::Text box = format_fraction(fraction_arith(a, 1, b));
+    const fraction::ShortText box = format_fraction(fraction_arith(a, 1, b));
     return working::text_arith_working(a_text, a, 1, b_text, b)
                .paragraphs.size() +
            box.view().size();
@@ -131,7 +131,7 @@ void BM_Reduce(benchmark::State &state) {
   const EntrySet &set = entry_set(state);
   run(state, [&](std::size_t i) {
     const char *text = set.fractions[i].c_str();
-    const sdk::Text box =
+    const fraction::ShortText box =
         format_fraction(reduce_fraction(parse_fraction(text)));
     return working::reduce_working(text).paragraphs.size() + box.view().size();
   });
@@ -141,7 +141,7 @@ void BM_ReduceMixed(benchmark::State &state) {
   const EntrySet &set = entry_set(state);
   run(state, [&](std::size_t i) {
     const char *text = set.mixed[i].c_str();
-    const sdk::Text box = format_mixed(fraction_to_mixed(
+    const fraction::ShortText box = format_mixed(fraction_to_mixed(
         reduce_fraction(mixed_to_fraction(parse_mixed(text)))));
     return working::reduce_working(text).paragraphs.size() + box.view().size();
   });
@@ -155,8 +155,8 @@ void BM_CommonDenominator(benchmark::State &state) {
     const Fraction a = text_to_fraction(a_text);
     const Fraction b = text_to_fraction(b_text);
     const auto [first, second] = common_denominator(a, b);
-    const sdk::Text one = format_fraction(first, false);
-    const sdk::Text two = format_fraction(second, false);
+    const fraction::ShortText one = format_fraction(first, false);
+    const fraction::ShortText two = format_fraction(second, false);
     return working::common_denominator_working(a_text, a, b_text, b)
                .paragraphs.size() +
            one.view().size() + two.view().size();
@@ -169,7 +169,8 @@ void BM_DecimalToFraction(benchmark::State &state) {
   const EntrySet &set = entry_set(state);
   run(state, [&](std::size_t i) {
     const char *text = set.decimals[i].c_str();
-    const sdk::Text box = fraction_pages::decimal_to_fraction_text(text);
+    const fraction::ShortText box =
+        fraction_pages::decimal_to_fraction_text(text);
     const double x = sdk::text_to_number(text);
     const sdk::Text number = sdk::to_text(x);
     return working::decimal_to_fraction_working(number.view(),
@@ -183,7 +184,7 @@ void BM_DecimalToMixed(benchmark::State &state) {
   const EntrySet &set = entry_set(state);
   run(state, [&](std::size_t i) {
     const char *text = set.decimals[i].c_str();
-    const sdk::Text box = fraction_pages::decimal_to_mixed_text(text);
+    const fraction::ShortText box = fraction_pages::decimal_to_mixed_text(text);
     const double x = sdk::text_to_number(text);
     const sdk::Text number = sdk::to_text(x);
     return working::decimal_to_mixed_working(number.view(),
@@ -218,7 +219,7 @@ void BM_Square(benchmark::State &state) {
   const EntrySet &set = entry_set(state);
   run(state, [&](std::size_t i) {
     const char *text = set.fractions[i].c_str();
-    const sdk::Text box = fraction_pages::square_fraction_text(text);
+    const fraction::ShortText box = fraction_pages::square_fraction_text(text);
     return working::square_working(text, text_to_fraction(text))
                .paragraphs.size() +
            box.view().size();
@@ -240,7 +241,8 @@ void BM_FractionToMixed(benchmark::State &state) {
   const EntrySet &set = entry_set(state);
   run(state, [&](std::size_t i) {
     const char *text = set.fractions[i].c_str();
-    const sdk::Text box = fraction_pages::fraction_to_mixed_text(text);
+    const fraction::ShortText box =
+        fraction_pages::fraction_to_mixed_text(text);
     return working::fraction_to_mixed_working(text, text_to_fraction(text))
                .paragraphs.size() +
            box.view().size();
@@ -251,7 +253,8 @@ void BM_MixedToFraction(benchmark::State &state) {
   const EntrySet &set = entry_set(state);
   run(state, [&](std::size_t i) {
     const char *text = set.mixed[i].c_str();
-    const sdk::Text box = fraction_pages::mixed_to_fraction_text(text);
+    const fraction::ShortText box =
+        fraction_pages::mixed_to_fraction_text(text);
     return working::mixed_to_fraction_working(text).paragraphs.size() +
            box.view().size();
   });

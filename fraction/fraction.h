@@ -6,10 +6,10 @@
 // is computed exactly, and a result whose fields do not fit there is the
 // invalid value (0/0, or {0, 0, 0} for a mixed number) instead of a
 // wrapped-around number. Texts are GBK, zero-terminated; a null text reads as
-// "". The text routines read and write the bytes themselves; those that
-// hand out a runtime text (format_fraction, format_mixed) or read a number
-// beyond a plain decimal through the runtime (text_to_fraction,
-// decimal_to_fraction) need a bound runtime (qx::sdk::bind).
+// "". The text routines read and write the bytes themselves and hand out
+// written texts by value; those that read a number beyond a plain decimal
+// through the runtime (text_to_fraction, decimal_to_fraction) need a bound
+// runtime (qx::sdk::bind).
 #pragma once
 
 #include "runtime/sdk/sdk.h"
@@ -133,22 +133,21 @@ Fraction parse_fraction(const char *text);
 // without exactly one "&", with a zero denominator or with a number outside
 // the field range gives {0, 0, 0}.
 MixedNumber parse_mixed(const char *text);
-// numerator "/" denominator, reduced (or only sign-normalized when reduce is
-// false); an invalid f is written as it stands ("3/0").
-sdk::Text format_fraction(Fraction f, bool reduce = true);
-// whole "&" numerator "/" denominator with one leading "-" when negative
-// ("-2&1/3", "0&3/4", "7&0/1"); {0, 0, 0} is "0&0/0".
-sdk::Text format_mixed(MixedNumber m);
-
-// The bytes of those texts without a runtime block (no bound runtime
-// needed): at most 1 + 11 + 1 + 11 + 1 + 11 bytes.
+// A written fraction or mixed number, held by value: no runtime block, so
+// a page writes it into its box with no more than the box's own write. At
+// most 1 + 11 + 1 + 11 + 1 + 11 bytes, always followed by a zero.
 struct ShortText {
   std::array<char, 40> bytes{};
   std::size_t size = 0;
   std::string_view view() const { return {bytes.data(), size}; }
+  const char *c_str() const { return bytes.data(); }
 };
-ShortText write_fraction(Fraction f, bool reduce = true);
-ShortText write_mixed(MixedNumber m);
+// numerator "/" denominator, reduced (or only sign-normalized when reduce is
+// false); an invalid f is written as it stands ("3/0").
+ShortText format_fraction(Fraction f, bool reduce = true);
+// whole "&" numerator "/" denominator with one leading "-" when negative
+// ("-2&1/3", "0&3/4", "7&0/1"); {0, 0, 0} is "0&0/0".
+ShortText format_mixed(MixedNumber m);
 // True when the text as typed contains "&" and also "/".
 bool has_mixed_form(const char *text);
 // An operand of the fraction pages: a mixed-number text (has_mixed_form) as

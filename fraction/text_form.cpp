@@ -136,7 +136,7 @@ std::optional<Fraction> scan_plain_decimal(std::string_view text) {
 void append_integer(ShortText &text, std::int32_t value) {
   const auto [end, error] =
       std::to_chars(text.bytes.data() + text.size,
-                    text.bytes.data() + text.bytes.size(), value);
+                    text.bytes.data() + text.bytes.size() - 1, value);
   text.size = static_cast<std::size_t>(end - text.bytes.data());
 }
 
@@ -154,7 +154,7 @@ Fraction parse_fraction(const char *text) {
 
 MixedNumber parse_mixed(const char *text) { return scan_mixed(view_of(text)); }
 
-ShortText write_fraction(Fraction f, bool reduce) {
+ShortText format_fraction(Fraction f, bool reduce) {
   f = reduce ? reduce_fraction(f) : normalize_fraction_sign(f);
   ShortText text;
   append_integer(text, f.numerator);
@@ -163,7 +163,7 @@ ShortText write_fraction(Fraction f, bool reduce) {
   return text;
 }
 
-ShortText write_mixed(MixedNumber m) {
+ShortText format_mixed(MixedNumber m) {
   // Both steps keep every field within the field range, so the numerator
   // can be negated.
   m = normalize_mixed_sign(reduce_mixed(m));
@@ -176,14 +176,6 @@ ShortText write_mixed(MixedNumber m) {
   append_char(text, kSlash);
   append_integer(text, m.denominator);
   return text;
-}
-
-sdk::Text format_fraction(Fraction f, bool reduce) {
-  return sdk::Text::copy_of(write_fraction(f, reduce).view());
-}
-
-sdk::Text format_mixed(MixedNumber m) {
-  return sdk::Text::copy_of(write_mixed(m).view());
 }
 
 bool has_mixed_form(const char *text) {

@@ -58,7 +58,7 @@ void check_fraction(Fraction f) {
   check(f.numerator == 0 || f.denominator > 0);
   check(qx::fraction::gcd(std::abs(f.numerator), std::abs(f.denominator)) ==
         (f.numerator == 0 ? std::abs(f.denominator) : 1));
-  qx::sdk::Text text = qx::fraction::format_fraction(f);
+  const qx::fraction::ShortText text = qx::fraction::format_fraction(f);
   check(qx::fraction::parse_fraction(text.c_str()) == f);
 }
 

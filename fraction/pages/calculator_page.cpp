@@ -44,8 +44,7 @@ std::int32_t read_operator(std::uint32_t combo_box) {
 }
 
 void write_fraction(std::uint32_t box, Fraction f, bool reduce = true) {
-  const sdk::Text text = fraction::format_fraction(f, reduce);
-  sdk::write_text(box, text.c_str());
+  sdk::write_text(box, fraction::format_fraction(f, reduce).c_str());
 }
 
 void write_integer(std::uint32_t box, std::int32_t value) {
@@ -101,9 +100,9 @@ QX_IMAGE_ROUTINE void OnReduce() {
   if (fraction::has_mixed_form(text.c_str())) {
     const Fraction improper = fraction::reduce_fraction(
         fraction::mixed_to_fraction(fraction::parse_mixed(text.c_str())));
-    const sdk::Text mixed =
-        fraction::format_mixed(fraction::fraction_to_mixed(improper));
-    sdk::write_text(ctl::编辑框7, mixed.c_str());
+    sdk::write_text(
+        ctl::编辑框7,
+        fraction::format_mixed(fraction::fraction_to_mixed(improper)).c_str());
     offer_conversion_link();
   } else if (!contains_slash(text.c_str())) {
     // Nothing to reduce: the box must not keep the previous answer.

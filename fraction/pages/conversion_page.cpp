@@ -16,7 +16,8 @@ using namespace qx;
 using fraction::Fraction;
 namespace working = fraction::working;
 
-void write(std::uint32_t box, const sdk::Text &text) {
+// A text the runtime made, or one of the module's texts held by value.
+template <typename Text> void write(std::uint32_t box, const Text &text) {
   sdk::write_text(box, text.c_str());
 }
 

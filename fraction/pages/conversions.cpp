@@ -9,18 +9,20 @@ namespace qx::fraction_pages {
 
 using namespace qx::fraction;
 
-sdk::Text decimal_to_fraction_text(const char *entry) {
+ShortText decimal_to_fraction_text(const char *entry) {
   return format_fraction(decimal_to_fraction(sdk::text_to_number(entry)));
 }
 
-sdk::Text decimal_to_mixed_text(const char *entry) {
+ShortText decimal_to_mixed_text(const char *entry) {
   return format_mixed(decimal_to_mixed(sdk::text_to_number(entry)));
 }
 
 namespace {
 
 // The pages' "no result" text, shown where an unusable input has no number.
-sdk::Text no_number_text() { return format_fraction(kInvalidFraction); }
+sdk::Text no_number_text() {
+  return sdk::Text::copy_of(format_fraction(kInvalidFraction).view());
+}
 
 } // namespace
 
@@ -52,11 +54,11 @@ sdk::Text mixed_to_decimal_text(const char *entry) {
   return sdk::to_text(mixed_to_decimal(m));
 }
 
-sdk::Text square_fraction_text(Fraction f) {
+ShortText square_fraction_text(Fraction f) {
   return format_fraction(fraction_power(f, 2));
 }
 
-sdk::Text square_fraction_text(const char *entry) {
+ShortText square_fraction_text(const char *entry) {
   return square_fraction_text(text_to_fraction(entry));
 }
 
@@ -70,15 +72,15 @@ sdk::Text reduce_to_integer_text(const char *entry) {
   return reduce_to_integer_text(text_to_fraction(entry));
 }
 
-sdk::Text fraction_to_mixed_text(Fraction f) {
+ShortText fraction_to_mixed_text(Fraction f) {
   return format_mixed(fraction_to_mixed(f));
 }
 
-sdk::Text fraction_to_mixed_text(const char *entry) {
+ShortText fraction_to_mixed_text(const char *entry) {
   return fraction_to_mixed_text(text_to_fraction(entry));
 }
 
-sdk::Text mixed_to_fraction_text(const char *entry) {
+ShortText mixed_to_fraction_text(const char *entry) {
   return format_fraction(mixed_to_fraction(parse_mixed(entry)));
 }
 

@@ -90,8 +90,10 @@ sdk::Text draw_reducible() {
     return draw_mixed_number();
   // The whole number k written as a mixed number: k&0/1.
   const sdk::Text whole = draw_whole_fraction(d);
-  return fraction::format_mixed(
-      fraction::fraction_to_mixed(fraction::parse_fraction(whole.c_str())));
+  return sdk::Text::copy_of(
+      fraction::format_mixed(
+          fraction::fraction_to_mixed(fraction::parse_fraction(whole.c_str())))
+          .view());
 }
 
 void write(std::uint32_t box, const sdk::Text &text) {

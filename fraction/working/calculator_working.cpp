@@ -132,7 +132,7 @@ void multiply_steps(Working &working, const Value &a, const Value &b) {
 // A value as a box writes it; only sign-normalized, so that an operand
 // stands as typed and a result (already in lowest terms) as the box has it.
 std::string shown_fraction(Fraction f) {
-  return std::string(write_fraction(f, false).view());
+  return std::string(format_fraction(f, false).view());
 }
 
 // The working of a op b, the operands as the calculator holds them; `note`

@@ -254,7 +254,7 @@ void decimal_working(Working &working, std::string_view text, Fraction f) {
 }
 
 std::string shown_fraction(Fraction f) {
-  return std::string(write_fraction(f).view());
+  return std::string(format_fraction(f).view());
 }
 
 std::string number_echo(std::string_view text) {

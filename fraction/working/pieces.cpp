@@ -38,7 +38,7 @@ doc::Span box_fraction(Fraction f, bool reduce) {
 }
 
 std::string mixed_text(MixedNumber m) {
-  return std::string(write_mixed(m).view());
+  return std::string(format_mixed(m).view());
 }
 
 std::string mixed_text(bool negative, const Wide &whole, const Wide &numerator,
@@ -252,7 +252,7 @@ void operand_note(Working &working, std::string_view which, const char *entry,
     working.body(Line() << who << "读作 " << box_fraction(value) << "。");
     return;
   }
-  if (*echo == write_fraction(value).view())
+  if (*echo == format_fraction(value).view())
     return;
   if (has_mixed_form(entry)) {
     if (const std::optional<TypedMixed> typed = typed_mixed(entry)) {
@@ -306,7 +306,7 @@ std::string invalid_operand(std::string_view which, Fraction bad) {
   const std::string who = which.empty() ? "输入的数" : std::string(which);
   if (bad == kInvalidFraction)
     return who + "无效（分母为 0，或数超出 ±2147483647 的范围）";
-  return who + " " + std::string(write_fraction(bad, false).view()) +
+  return who + " " + std::string(format_fraction(bad, false).view()) +
          " 的分母为 0，分数没有意义";
 }
 

@@ -22,13 +22,13 @@ using exact::Wide;
 std::string digits(const Wide &value);
 doc::Span number(const Wide &value);
 // n/d stacked; a negative value over a positive denominator carries its "-"
-// before the bar, so the plain text reads as write_fraction writes it.
+// before the bar, so the plain text reads as format_fraction writes it.
 doc::Span fraction_span(const Wide &numerator, const Wide &denominator);
 // The same in parentheses when negative, for a term after an operator.
 doc::Span term_span(const Wide &numerator, const Wide &denominator);
 // A fraction exactly as its result box writes it.
 doc::Span box_fraction(Fraction f, bool reduce = true);
-// A mixed number as write_mixed writes it ("-2&1/3").
+// A mixed number as format_mixed writes it ("-2&1/3").
 std::string mixed_text(MixedNumber m);
 // A mixed number from magnitudes, with "-" when negative.
 std::string mixed_text(bool negative, const Wide &whole, const Wide &numerator,

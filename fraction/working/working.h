@@ -4,8 +4,8 @@
 // the link back to the guide.
 //
 // Builders are pure: no runtime, no window. Every number that also stands in
-// a result box is written the way that box writes it (write_fraction,
-// write_mixed, the decimal text handed in). An unusable input or a result
+// a result box is written the way that box writes it (format_fraction,
+// format_mixed, the decimal text handed in). An unusable input or a result
 // outside the field range gives one sentence that says why the box shows
 // the invalid value. Entry texts are the GBK bytes as typed (null reads as
 // ""); a text is echoed only where it is plain ASCII.

@@ -368,13 +368,13 @@ TEST_F(FractionModelText, TextsRoundTrip) {
     Fraction f = operands.fraction();
     SCOPED_TRACE(::testing::PrintToString(f));
     Fraction reduced = reduce_fraction(f);
-    sdk::Text text = format_fraction(f);
+    const ShortText text = format_fraction(f);
     if (is_valid(reduced)) {
       ASSERT_EQ(parse_fraction(text.c_str()), reduced);
       ASSERT_EQ(text_to_fraction(text.c_str()), reduced);
     }
     MixedNumber m = fraction_to_mixed(f);
-    sdk::Text mixed_text = format_mixed(m);
+    const ShortText mixed_text = format_mixed(m);
     if (is_valid(m)) {
       // Also "-0&1/3", minus one third, reads back as itself.
       ASSERT_EQ(parse_mixed(mixed_text.c_str()), m);
