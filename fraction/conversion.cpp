@@ -3,6 +3,7 @@
 #include "fraction/exact.h"
 #include "fraction/fraction.h"
 #include "fraction/text_scan.h"
+#include "runtime/sdk/sdk.h"
 
 #include <cmath>
 

@@ -12,9 +12,8 @@
 // runtime (qx::sdk::bind).
 #pragma once
 
-#include "runtime/sdk/sdk.h"
-
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string_view>

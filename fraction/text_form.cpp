@@ -2,6 +2,7 @@
 // themselves (fraction/text_scan.h has the grammar).
 #include "fraction/fraction.h"
 #include "fraction/text_scan.h"
+#include "runtime/sdk/sdk.h"
 
 #include <charconv>
 #include <numeric>

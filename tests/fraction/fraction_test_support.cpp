@@ -4,6 +4,7 @@
 
 #include "program/const_layout.h"
 #include "runtime/core/runtime.h"
+#include "runtime/sdk/sdk.h"
 #include "runtime/views/headless/headless_view.h"
 
 #include <bit>

@@ -1,5 +1,6 @@
 // Tests of reading and writing fractions and mixed numbers as text.
 #include "fraction/fraction.h"
+#include "runtime/sdk/sdk.h"
 #include "tests/fraction/fraction_test_support.h"
 
 #include <gtest/gtest.h>
